@@ -1,0 +1,37 @@
+# Entry point: make, make check, make check SANITIZE=1, make demo, make install.
+PREFIX ?= /usr/local
+DESTDIR ?=
+JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+MAKEFLAGS += --no-print-directory
+
+ifeq ($(SANITIZE),1)
+BUILD := build-sanitize
+CMAKE_FLAGS := -DQUOBIX_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
+# Any sanitizer report fails the test that triggered it.
+export ASAN_OPTIONS := abort_on_error=0:halt_on_error=1:detect_leaks=1
+export UBSAN_OPTIONS := halt_on_error=1:print_stacktrace=1
+else
+BUILD := build
+CMAKE_FLAGS :=
+endif
+
+.PHONY: all check demo install clean
+
+all: $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS)
+
+$(BUILD)/CMakeCache.txt:
+	@command -v cmake >/dev/null || { echo "cmake is missing: apt-get install cmake g++ libgtest-dev" >&2; exit 1; }
+	cmake -S . -B $(BUILD) -DCMAKE_INSTALL_PREFIX=$(PREFIX) $(CMAKE_FLAGS)
+
+check: all
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+demo: all
+	@sh examples/demo.sh $(BUILD)/bin
+
+install: all
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix $(PREFIX)
+
+clean:
+	rm -rf build build-sanitize

@@ -1,0 +1,21 @@
+# Helpers shared by every directory: tools land in bin/, tests in tests/.
+
+set(QUOBIX_BIN_DIR ${CMAKE_BINARY_DIR}/bin)
+set(QUOBIX_TEST_DIR ${CMAKE_BINARY_DIR}/tests)
+
+# quobix_tool(NAME SOURCES...): a program linked with the common library.
+function(quobix_tool name)
+  add_executable(${name} ${ARGN})
+  target_link_libraries(${name} PRIVATE quobix_common)
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${QUOBIX_BIN_DIR})
+  install(TARGETS ${name} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endfunction()
+
+# quobix_test(NAME SOURCES... [LIBS libs...]): a GoogleTest program run by ctest.
+function(quobix_test name)
+  cmake_parse_arguments(T "" "" "LIBS" ${ARGN})
+  add_executable(${name} ${T_UNPARSED_ARGUMENTS})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} quobix_common GTest::gtest GTest::gtest_main)
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${QUOBIX_TEST_DIR})
+  add_test(NAME ${name} COMMAND ${name})
+endfunction()

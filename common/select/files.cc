@@ -1,0 +1,79 @@
+#include "files.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <new>
+#include <sys/stat.h>
+#include <unistd.h>
+
+UniqueFd &UniqueFd::operator=(UniqueFd &&other) noexcept {
+  if (this != &other) {
+    close();
+    fd = other.release();
+  }
+  return *this;
+}
+
+UniqueFd::~UniqueFd() { close(); }
+
+int UniqueFd::release() {
+  int descriptor = fd;
+  fd = -1;
+  return descriptor;
+}
+
+int UniqueFd::close() {
+  if (fd < 0) return 0;
+  return ::close(release());
+}
+
+int file_slurp(const char *name, std::unique_ptr<char[]> &buffer, size_t &length) {
+  UniqueFd file(open(name, O_RDONLY | O_CLOEXEC));
+  struct stat status;
+  if (!file || fstat(file.fd, &status) != 0) return errno;
+
+  // Start with the reported size and grow only when the file gives more
+  // (a pipe reports 0, a growing file more than fstat saw).
+  size_t capacity = status.st_size > 0 ? static_cast<size_t>(status.st_size) : 4096;
+  buffer.reset(new (std::nothrow) char[capacity + 1]);
+  if (!buffer) return ENOMEM;
+
+  size_t used = 0;
+  for (;;) {
+    char probe[4096];
+    bool full = used == capacity;
+    // A full buffer is grown only once the file proves to have more, so a
+    // regular file costs exactly its size.
+    ssize_t got = full ? read(file.fd, probe, sizeof probe)
+                       : read(file.fd, buffer.get() + used, capacity - used);
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    if (got == 0) break;
+    if (full) {
+      size_t bigger = capacity * 2 + sizeof probe;
+      std::unique_ptr<char[]> grown(new (std::nothrow) char[bigger + 1]);
+      if (!grown) return ENOMEM;
+      memcpy(grown.get(), buffer.get(), used);
+      memcpy(grown.get() + used, probe, static_cast<size_t>(got));
+      buffer = std::move(grown);
+      capacity = bigger;
+    }
+    used += static_cast<size_t>(got);
+  }
+  buffer[used] = '\0';
+  length = used;
+  return 0;
+}
+
+int rename_noreplace(const char *from, const char *to) {
+  if (renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0) return 0;
+  if (errno != EINVAL && errno != ENOSYS) return -1;
+  // The file system cannot rename without replacing: a hard link fails on
+  // an existing name just the same.
+  if (link(from, to) != 0) return -1;
+  return unlink(from);
+}

@@ -1,0 +1,115 @@
+// qxmark: sets and clears maildir flags by renaming message files.
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <optional>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include "mark.h"
+#include "select/config.h"
+#include "select/files.h"
+#include "select/loop.h"
+
+namespace {
+
+constexpr size_t kNameSize = 1024;
+
+struct MarkRun {
+  FlagRequests requests{};
+  bool verbose = false;
+  std::optional<std::string> current;          // the Current message at start
+  std::optional<std::vector<std::string>> selection;  // sorted, with -v and a selection
+  std::string changed;                         // reused for every new line
+};
+
+[[noreturn]] void usage() {
+  fputs("Usage: qxmark [-DFPRST] [-X str]\n\t\t  [-dfprst] [-x str]\n\t\t  [-v] [msgs...]\n",
+        stderr);
+  exit(1);
+}
+
+bool is_selected(const MarkRun &run, const char *file) {
+  return !run.selection ||
+         std::binary_search(run.selection->begin(), run.selection->end(), std::string_view(file));
+}
+
+void mark_one(MarkRun &run, const char *line) {
+  size_t indent = strspn(line, " \t");
+  const char *file = line + indent;
+  bool renamed = false;
+  if (is_selected(run, file) && flags_apply(line, run.requests, run.changed)) {
+    const char *new_file = run.changed.c_str() + indent;
+    int result = -1;
+    if (run.changed.size() >= kNameSize) errno = ENAMETOOLONG;
+    else result = rename_noreplace(file, new_file);
+    if (result == 0) {
+      if (run.current && *run.current == file) current_set(new_file);
+      puts(run.changed.c_str());
+      renamed = true;
+    } else {
+      fprintf(stderr, "qxmark: can't rename '%s' to '%s': %s\n", file, new_file,
+              strerror(errno));
+    }
+  }
+  if (!renamed && run.verbose) puts(line);
+}
+
+void collect_one(MarkRun &run, const char *line) {
+  run.selection->emplace_back(line + strspn(line, " \t"));
+}
+
+}  // namespace
+
+int main(int argc, char *argv[]) {
+  MarkRun run;
+  int option;
+  while ((option = getopt(argc, argv, "PRSTDFprstdfX:x:v")) != -1) {
+    switch (option) {
+      case 'D': case 'F': case 'P': case 'R': case 'S': case 'T':
+        run.requests[option] = 1;
+        break;
+      case 'd': case 'f': case 'p': case 'r': case 's': case 't':
+        run.requests[option - 'a' + 'A'] = -1;
+        break;
+      case 'X':
+        flags_request(run.requests, optarg, 1);
+        break;
+      case 'x':
+        flags_request(run.requests, optarg, -1);
+        break;
+      case 'v':
+        run.verbose = true;
+        break;
+      default:
+        usage();
+    }
+  }
+  if (const char *current = current_get()) run.current = current;
+  int count = argc - optind;
+  char **messages = argv + optind;
+  bool terminal = isatty(STDIN_FILENO);
+  auto mark = [&run](const char *name) { mark_one(run, name); };
+
+  try {
+    if (!run.verbose || (count == 0 && !terminal)) {
+      if (count == 0 && terminal) message_loop_one(".", mark);
+      else message_loop(count, messages, mark);
+    } else {
+      run.selection.emplace();
+      auto collect = [&run](const char *name) { collect_one(run, name); };
+      if (count > 0) message_loop(count, messages, collect);
+      else message_loop_one(".", collect);
+      std::sort(run.selection->begin(), run.selection->end());
+      if (terminal) message_loop_one(":", mark);
+      else message_loop(0, nullptr, mark);
+    }
+  } catch (const std::bad_alloc &) {
+    exit(255);
+  }
+  return 0;
+}
