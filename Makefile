@@ -15,7 +15,9 @@ BUILD := build
 CMAKE_FLAGS :=
 endif
 
-.PHONY: all check demo install clean
+FUZZ_SECONDS ?= 60
+
+.PHONY: all check demo install clean fuzz
 
 all: $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS)
@@ -33,5 +35,16 @@ demo: all
 install: all
 	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix $(PREFIX)
 
+# Runs every fuzzer for FUZZ_SECONDS, keeping each one's corpus in build-fuzz/corpus/.
+fuzz:
+	CXX=clang++ cmake -S . -B build-fuzz -DQUOBIX_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build build-fuzz -j $(JOBS)
+	@for fuzzer in build-fuzz/fuzz/*; do \
+	  [ -x "$$fuzzer" ] || continue; \
+	  name=$$(basename $$fuzzer); mkdir -p build-fuzz/corpus/$$name; \
+	  echo "== $$name"; \
+	  $$fuzzer -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 build-fuzz/corpus/$$name || exit 1; \
+	done
+
 clean:
-	rm -rf build build-sanitize
+	rm -rf build build-sanitize build-fuzz

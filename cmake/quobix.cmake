@@ -13,9 +13,22 @@ endfunction()
 
 # quobix_test(NAME SOURCES... [LIBS libs...]): a GoogleTest program run by ctest.
 function(quobix_test name)
+  if(QUOBIX_FUZZ)
+    return()  # the fuzzing build has no test programs
+  endif()
   cmake_parse_arguments(T "" "" "LIBS" ${ARGN})
   add_executable(${name} ${T_UNPARSED_ARGUMENTS})
   target_link_libraries(${name} PRIVATE ${T_LIBS} quobix_common GTest::gtest GTest::gtest_main)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${QUOBIX_TEST_DIR})
   add_test(NAME ${name} COMMAND ${name})
+endfunction()
+
+# quobix_fuzzer(NAME SOURCES...): a libFuzzer program, built only with QUOBIX_FUZZ.
+function(quobix_fuzzer name)
+  if(QUOBIX_FUZZ)
+    add_executable(${name} ${ARGN})
+    target_link_libraries(${name} PRIVATE quobix_common)
+    target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+    set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fuzz)
+  endif()
 endfunction()
