@@ -8,7 +8,6 @@
 
 namespace {
 
-constexpr char kContentType[] = "\0content-type:";
 constexpr char kTransferEncoding[] = "\0content-transfer-encoding:";
 constexpr char kMimeVersion[] = "\0mime-version:";
 constexpr char kDefaultType[] = "text/plain; charset=US-ASCII";
@@ -54,7 +53,7 @@ int walk_enclosed(const char *body, size_t length, int depth, const MimeVisitor 
 // boundary or the delimiter would not fit.
 bool delimiter_build(const Message &message, char (&delimiter)[kDelimiterSize], size_t &length) {
   const char *start, *end;
-  if (!mime_parameter(header_key(message, kContentType), "boundary", start, end)) return false;
+  if (!mime_parameter(header_key(message, kContentTypeKey), "boundary", start, end)) return false;
   length = 2 + static_cast<size_t>(end - start);
   if (length > kDelimiterSize - 1) return false;
   delimiter[0] = delimiter[1] = '-';
@@ -109,7 +108,7 @@ bool mime_decode_body(Message &message, const char *&type, char *&body, size_t &
     length = 0;
     return false;
   }
-  if (char *value = header_key(message, kContentType)) {
+  if (char *value = header_key(message, kContentTypeKey)) {
     for (char *p = value; *p && *p != ';'; ++p) *p = ascii_lower(*p);
     type = value;
   } else {

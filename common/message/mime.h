@@ -16,6 +16,10 @@ constexpr int kMimeMaxDepth = 64;
 // (at most 255 bytes, so boundaries of up to 253 bytes).
 constexpr size_t kDelimiterSize = 256;
 
+// The header_find_raw key of the Content-Type header, and its length.
+inline constexpr char kContentTypeKey[] = "\0content-type:";
+constexpr size_t kContentTypeKeyLength = sizeof kContentTypeKey - 1;
+
 // Called once per visited Message with its depth and its body: decoded
 // (quoted-printable, base64) or raw. The byte at body[length] is writable
 // and may be overwritten, e.g. with a NUL; the walker restores it after the

@@ -1,0 +1,95 @@
+// Matching one value: the expression, the count, and what is printed.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "search.h"
+
+namespace {
+
+// Only-matching output is meaningless where nothing, or only the file
+// name, is printed per value.
+bool only_matching_output(const Search &search) {
+  return search.only_matching && !search.count_only && !search.quiet && !search.invert &&
+         !search.first_header;
+}
+
+bool literal_absent(const Search &search, const char *value) {
+  return !search.literal.empty() && !strstr(value, search.literal.c_str());
+}
+
+bool value_matches(const Search &search, const char *value) {
+  if (literal_absent(search, value)) return false;
+  return regexec(&search.regex, value, 0, nullptr, 0) == 0;
+}
+
+void print_value(const Search &search, const char *file, const char *label, const char *value) {
+  if (search.invert || (!search.header_output && !search.print_all)) {
+    printf("%s\n", file);
+  } else if (!search.header_output) {
+    printf("%s: %s: %s\n", file, label, value);
+  } else if (!search.print_all) {
+    printf("%s: %s\n", label, value);
+  } else {
+    printf(": %s: %s\n", label, value);
+  }
+}
+
+// Prints every non-empty match of the value on a line of its own; the rest
+// after a match is matched as a string of its own, so "^" matches again.
+bool print_matches(Search &search, const char *file, const char *label, const char *value) {
+  if (literal_absent(search, value)) return false;
+  bool printed = false;
+  const char *rest = value;
+  regmatch_t match;
+  while (*rest && regexec(&search.regex, rest, 1, &match, 0) == 0) {
+    if (match.rm_eo == match.rm_so) {  // an empty match: try one byte further
+      if (!rest[match.rm_so]) break;
+      rest += match.rm_so + 1;
+      continue;
+    }
+    if (search.print_all) {
+      printf("%s: %s: ", file, label);
+    } else if (search.header_output) {
+      printf("%s: ", label);
+    }
+    printf("%.*s\n", static_cast<int>(match.rm_eo - match.rm_so), rest + match.rm_so);
+    rest += match.rm_eo;
+    printed = true;
+  }
+  if (printed) ++search.count;
+  return printed;
+}
+
+// An expression without any character that ERE treats specially matches
+// exactly the values that contain it.
+bool plain_literal(const char *expression) {
+  return *expression && !expression[strcspn(expression, "\\^$.[]|()*+?{}")];
+}
+
+}  // namespace
+
+Search::~Search() {
+  if (compiled) regfree(&regex);
+}
+
+bool search_compile(Search &search, const char *expression, char (&error)[256]) {
+  int result = regcomp(&search.regex, expression, REG_EXTENDED | search.icase);
+  if (result != 0) {
+    regerror(result, &search.regex, error, sizeof error);
+    return false;
+  }
+  search.compiled = true;
+  if (!search.icase && plain_literal(expression)) search.literal = expression;
+  return true;
+}
+
+bool match_value(Search &search, const char *file, const char *label, const char *value) {
+  if (only_matching_output(search)) return print_matches(search, file, label, value);
+  if (value_matches(search, value) == search.invert) return false;
+  if (search.quiet) exit(0);
+  ++search.count;
+  if (!search.count_only) print_value(search, file, label, value);
+  if (search.maximum && search.count >= search.maximum) exit(0);
+  return true;
+}
