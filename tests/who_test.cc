@@ -1,5 +1,5 @@
 // qxwho end to end: the output table, quoting, decoding, header lists,
-// message arguments, usage and exit statuses (Part 5.1).
+// message arguments, usage and exit statuses.
 #include <sys/stat.h>
 #include <unistd.h>
 

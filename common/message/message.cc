@@ -1,4 +1,4 @@
-// The Message and its Header block (Part 1.1).
+// The Message and its Header block: loaders, unfolding, lookups.
 #include "message/message.h"
 
 #include <fcntl.h>

@@ -1,4 +1,4 @@
-// qxwho's per-message work (Part 5.1).
+// qxwho's per-message work: look up, parse, decode, print.
 #include "who.h"
 
 #include <cstring>

@@ -11,7 +11,7 @@ enum class WhoMode {
   Names,      // -d
 };
 
-// The default header list (Part 5.1).
+// The header list used without -h.
 inline constexpr char kWhoDefaultHeaders[] =
     "from:sender:reply-to:to:cc:bcc:resent-from:resent-sender:resent-to:resent-cc:resent-bcc:";
 
