@@ -24,10 +24,9 @@ const char *profile_fqdn(const Message *profile) {
 const char *canonical_host(char (&buffer)[kHostSize]) {
   if (gethostname(buffer, kHostSize) != 0) return nullptr;
   buffer[kHostSize - 1] = '\0';
-  addrinfo hints{};
+  addrinfo hints{};  // any address family, no service
   hints.ai_flags = AI_CANONNAME;
   hints.ai_socktype = SOCK_STREAM;
-  hints.ai_family = AF_UNSPEC;
   addrinfo *found = nullptr;
   if (getaddrinfo(buffer, nullptr, &hints, &found) != 0) return nullptr;
   std::unique_ptr<addrinfo, AddrinfoFree> list(found);
