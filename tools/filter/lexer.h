@@ -25,7 +25,8 @@ struct Parser {
   const char *text_name;
   ParsePosition at;
   Scope *scopes = nullptr;  // innermost "let" first
-  int depth = 0;            // nesting of whole tests and "!" operands
+  int depth = 0;            // nesting of whole tests and "!" operands here
+  int reach = 0;            // deepest nesting seen, counting bound values
 
   Parser(const char *text_name, const char *text);
   Parser(const Parser &) = delete;

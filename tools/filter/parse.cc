@@ -3,6 +3,7 @@
 // flag, primary. Each level reads its operands with the level below.
 #include "parse.h"
 
+#include <algorithm>
 #include <new>
 #include <span>
 #include <string>
@@ -21,13 +22,16 @@ namespace {
 using Node = std::unique_ptr<TestNode>;
 
 // Parentheses, "?:" else-branches, "let" values and bodies and "!" operands
-// nest by recursion; this bounds the stack a hostile test can take.
-constexpr int kMaxNesting = 5000;
+// nest by recursion, here and in evaluation, and a variable nests as deep
+// as its value. This bounds the stack a hostile test can take (even in a
+// sanitizer build, where a level costs about 3 KiB of stack).
+constexpr int kMaxNesting = 1000;
 
 class Nesting {
  public:
   explicit Nesting(Parser &parser) : parser_(parser) {
     if (++parser_.depth > kMaxNesting) parse_error_at(parser_.at, "nesting too deep");
+    parser_.reach = std::max(parser_.reach, parser_.depth);
   }
   ~Nesting() { --parser_.depth; }
   Nesting(const Nesting &) = delete;
@@ -160,11 +164,15 @@ Node parse_let(Parser &p) {
     std::string_view name = read_ident(p.at);
     if (name.empty()) parse_error_at(p.at, "missing ident");
     if (!accept(p.at, "=")) parse_error_at(p.at, "missing =");
-    ParsePosition start = p.at;
+    const ParsePosition start = p.at;
+    const int base = p.depth;
+    const int outer_reach = std::exchange(p.reach, base);
     Node value = required(parse_conditional(p), start);
     Binding *binding = new (std::nothrow) Binding;
     if (!binding) parse_out_of_memory("calloc");
     binding->name = name;
+    binding->depth = p.reach - base;
+    p.reach = std::max(outer_reach, p.reach);
     binding->value = std::move(value);
     *scope.last = binding;
     scope.last = &binding->next;
@@ -196,6 +204,9 @@ Node parse_primary(Parser &p) {
   }
   if (accept(p.at, "let")) return parse_let(p);
   if (Binding *binding = lookup(p, read_ident(p.at))) {
+    const int level = p.depth + binding->depth;
+    if (level > kMaxNesting) parse_error_at(start, "nesting too deep");
+    p.reach = std::max(p.reach, level);
     Node node = node_new(NodeKind::Var);
     node->binding = binding;
     ++binding->refs;

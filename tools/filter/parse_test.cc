@@ -203,12 +203,17 @@ TEST_F(Bindings, AreSharedAndReleasedWithTheirLastUse) {
   EXPECT_EQ(parse_result("let x = new let y = x > \"f\" in print"), "Print");
 }
 
-TEST_F(Bindings, ChainOfBindingsIsReleasedWithoutRecursion) {
+// let a0 = new let a1 = a0 ... in a<count - 1>
+std::string binding_chain(int count) {
   std::string text = "let a0 = new";
-  constexpr int kCount = 3000;
-  for (int i = 1; i < kCount; ++i)
+  for (int i = 1; i < count; ++i)
     text += " let a" + std::to_string(i) + " = a" + std::to_string(i - 1);
-  text += " in a" + std::to_string(kCount - 1);
+  return text + " in a" + std::to_string(count - 1);
+}
+
+TEST_F(Bindings, ChainOfBindingsIsReleasedWithoutRecursion) {
+  constexpr int kCount = 998;  // the most the nesting limit allows here
+  std::string text = binding_chain(kCount);
   std::unique_ptr<TestNode> tree = parse_test("argv", text.c_str());
   int depth = 0;
   for (const TestNode *node = tree.get(); node->kind == NodeKind::Var;
@@ -256,11 +261,15 @@ TEST_F(ParseTest, LongChainsAndDeepNestingWithinTheLimit) {
   EXPECT_EQ(ands, kOperands - 1);
   EXPECT_EQ(node->value, 4);
 
-  constexpr int kDepth = 4999;  // the top level counts as one
+  constexpr int kDepth = 999;  // the whole test is the first level
   std::string nested = std::string(kDepth, '(') + "new" + std::string(kDepth, ')');
-  EXPECT_EQ(parse_result(nested.c_str()), "Flag(64)");
+  EXPECT_EQ(parse_test("argv", nested.c_str())->kind, NodeKind::FlagTest);
   std::string nots = std::string(kDepth, '!') + "new";
   EXPECT_EQ(parse_test("argv", nots.c_str())->kind, NodeKind::Not);
+  std::string conditions;
+  for (int i = 0; i < kDepth; ++i) conditions += "new ? seen : ";
+  conditions += "draft";
+  EXPECT_EQ(parse_test("argv", conditions.c_str())->kind, NodeKind::Cond);
 }
 
 using Errors = ParseTest;
@@ -336,12 +345,23 @@ TEST_F(Errors, PlaceCountsLinesOutsideStrings) {
 }
 
 TEST_F(Errors, NestingBeyondTheLimit) {
-  std::string nested = std::string(5000, '(') + "new" + std::string(5000, ')');
+  std::string nested = std::string(1000, '(') + "new" + std::string(1000, ')');
   EXPECT_EQ(parse_result(nested.c_str()),
-            "qxfilter: parse error: argv:1:5001: nesting too deep at 'new)))))))))))))'\n");
-  std::string nots = std::string(5000, '!') + "new";
+            "qxfilter: parse error: argv:1:1001: nesting too deep at 'new)))))))))))))'\n");
+  std::string nots = std::string(1000, '!') + "new";
   EXPECT_EQ(parse_result(nots.c_str()),
-            "qxfilter: parse error: argv:1:5001: nesting too deep at 'new'\n");
+            "qxfilter: parse error: argv:1:1001: nesting too deep at 'new'\n");
+  // A variable nests as deep as its value: a<k> takes k + 1 levels, and
+  // the body and the whole test two more.
+  std::string chain = binding_chain(999);
+  EXPECT_EQ(parse_result(chain.c_str()),
+            "qxfilter: parse error: argv:1:" + std::to_string(chain.size() - 3) +
+                ": nesting too deep at 'a998'\n");
+  std::string deep_value = "let x = " + std::string(997, '(') + "new" + std::string(997, ')') +
+                           " in x || !x";
+  EXPECT_EQ(parse_result(deep_value.c_str()),
+            "qxfilter: parse error: argv:1:" + std::to_string(deep_value.size()) +
+                ": nesting too deep at 'x'\n");
 }
 
 TEST_F(Errors, LaterErrorsReportWhereTheLastParseEnded) {

@@ -105,6 +105,9 @@ struct Binding {
   std::string_view name;  // slice of the test text, only valid while parsing
   int refs = 0;           // the Var nodes that refer to this binding
   bool open = true;       // its "let" is still being parsed
+  // Levels of nesting that evaluating the value goes through, counting the
+  // values of the bindings it refers to; bounded like all nesting.
+  int depth = 0;
   std::unique_ptr<TestNode> value;
   Binding *next = nullptr;  // next binding of the same scope
 };
