@@ -19,26 +19,23 @@ c++ -O2 -std=c++20 -o floor "$HERE/floor.cc"
 printf '%d messages, %s\n' "$COUNT" "$(du -sh box | cut -f1)"
 xargs cat <names >/dev/null  # into the page cache
 
-# timed LABEL COMMAND...: measure, keeping the seconds in $seconds. The
-# commands end with "|| :", since finding nothing is no failure here.
+# timed VARIABLE LABEL COMMAND...: measure, keeping the seconds in
+# VARIABLE. The commands end with "|| :": finding nothing is no failure.
 timed() {
+  variable=$1
+  shift
   measure "$@"
   read -r seconds _ <"$SCRATCH/time"
+  eval "$variable=\$seconds"
 }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }'; }
 
-timed "floor: read each header block" sh -c "./floor header <names"
-header_floor=$seconds
-timed "(a) qxsearch subject:zanzibar" sh -c "'$BIN/qxsearch' subject:zanzibar <names || :"
-subject=$seconds
-timed "floor: read each whole file" sh -c "./floor whole <names"
-floor=$seconds
-timed "grep -l -r zanzibar" sh -c "grep -l -r zanzibar box || :"
-grep_time=$seconds
-timed "(b) qxsearch /:zanzibar" sh -c "'$BIN/qxsearch' /:zanzibar <names || :"
-body=$seconds
-timed "(c) qxsearch -c /:zanzibar" sh -c "'$BIN/qxsearch' -c /:zanzibar <names || :"
-count=$seconds
+timed header_floor "floor: read each header block" sh -c "./floor header <names"
+timed subject "(a) qxsearch subject:zanzibar" sh -c "'$BIN/qxsearch' subject:zanzibar <names || :"
+timed floor "floor: read each whole file" sh -c "./floor whole <names"
+timed grep_time "grep -l -r zanzibar" sh -c "grep -l -r zanzibar box || :"
+timed body "(b) qxsearch /:zanzibar" sh -c "'$BIN/qxsearch' /:zanzibar <names || :"
+timed count "(c) qxsearch -c /:zanzibar" sh -c "'$BIN/qxsearch' -c /:zanzibar <names || :"
 
 echo
 echo "(a) / header floor: $(ratio "$subject" "$header_floor")"

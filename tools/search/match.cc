@@ -61,8 +61,8 @@ bool print_matches(Search &search, const char *file, const char *label, const ch
   return printed;
 }
 
-// An expression without any character that ERE treats specially matches
-// exactly the values that contain it.
+// An expression without any ERE operator or escape matches exactly the
+// values that contain it.
 bool plain_literal(const char *expression) {
   return *expression && !expression[strcspn(expression, "\\^$.[]|()*+?{}")];
 }
