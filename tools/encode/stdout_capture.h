@@ -1,0 +1,24 @@
+// For the unit tests: what a call writes to standard output.
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <unistd.h>
+
+template <typename Writer>
+std::string stdout_capture(Writer &&write) {
+  fflush(stdout);
+  FILE *sink = tmpfile();
+  int saved = dup(STDOUT_FILENO);
+  dup2(fileno(sink), STDOUT_FILENO);
+  write();
+  fflush(stdout);
+  dup2(saved, STDOUT_FILENO);
+  close(saved);
+  std::string text;
+  rewind(sink);
+  char chunk[4096];
+  for (size_t got; (got = fread(chunk, 1, sizeof chunk, sink)) > 0;) text.append(chunk, got);
+  fclose(sink);
+  return text;
+}
