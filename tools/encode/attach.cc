@@ -63,7 +63,7 @@ TransferEncoding transfer_encoding_choose(std::string_view type, const ContentSc
     return plain ? TransferEncoding::SevenBit : TransferEncoding::EightBit;
   if (plain)
     return scan.longest_line <= kLongest7bitLine ? TransferEncoding::SevenBit
-                                                  : TransferEncoding::QuotedPrintable;
+                                                 : TransferEncoding::QuotedPrintable;
   if (scan.control > length / 10 || scan.eight_bit > length / 4) return TransferEncoding::Base64;
   return TransferEncoding::QuotedPrintable;
 }
@@ -77,8 +77,10 @@ int attach_file(std::string_view path_field, std::string_view type_field) {
   size_t arrow = path_field.find('>');
   std::string path(path_field.substr(0, arrow));
   std::string_view filename;
-  if (arrow != std::string_view::npos) filename = path_field.substr(arrow + 1);
-  else filename = std::string_view(path).substr(path.rfind('/') + 1);  // npos + 1 is 0
+  if (arrow != std::string_view::npos)
+    filename = path_field.substr(arrow + 1);
+  else
+    filename = std::string_view(path).substr(path.rfind('/') + 1);  // npos + 1 is 0
 
   std::unique_ptr<char[]> buffer;
   size_t length = 0;
@@ -99,8 +101,11 @@ int attach_file(std::string_view path_field, std::string_view type_field) {
   out_text("\nContent-Transfer-Encoding: ");
   out_text(kEncodingNames[static_cast<int>(encoding)]);
   out_text("\n\n");
-  if (encoding == TransferEncoding::Base64) encode_base64(content);
-  else if (encoding == TransferEncoding::QuotedPrintable) encode_qp(content, kQpLineLimit, 0);
-  else out_text(content);
+  if (encoding == TransferEncoding::Base64)
+    encode_base64(content);
+  else if (encoding == TransferEncoding::QuotedPrintable)
+    encode_qp(content, kQpLineLimit, 0);
+  else
+    out_text(content);
   return 0;
 }

@@ -1,11 +1,12 @@
 #include "compose.h"
 
+#include <sys/types.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <optional>
 #include <string>
-#include <sys/types.h>
 
 #include "attach.h"
 #include "header_line.h"
@@ -54,8 +55,8 @@ void boundary_build(Composer &composer) {
   long first = lrand48();
   long second = lrand48();
   long third = lrand48();
-  snprintf(composer.boundary, sizeof composer.boundary, "----_=_%08lx%08lx%08lx_=_", third,
-           second, first);
+  snprintf(composer.boundary, sizeof composer.boundary, "----_=_%08lx%08lx%08lx_=_", third, second,
+           first);
 }
 
 void delimiter_write(const Composer &composer) { printf("\n--%s\n", composer.boundary); }
@@ -115,8 +116,10 @@ void text_part_open(Composer &composer) {
 // A body line goes out whole, NUL bytes included: unchanged when the draft
 // declared its own transfer encoding, else as quoted-printable.
 void body_text(const Composer &composer, std::string_view line) {
-  if (composer.transfer_encoding) out_text(line);
-  else encode_qp(line, kQpLineLimit, 0);
+  if (composer.transfer_encoding)
+    out_text(line);
+  else
+    encode_qp(line, kQpLineLimit, 0);
 }
 
 void body_line(Composer &composer, std::string_view line) {
@@ -125,8 +128,10 @@ void body_line(Composer &composer, std::string_view line) {
     if (auto attachment = attachment_line_parse(text)) {
       delimiter_write(composer);
       composer.text_part_open = false;
-      if (attach_file(attachment->path_field, attachment->type_field) != 0) composer.result = 1;
-      else composer.no_body_line_yet = false;
+      if (attach_file(attachment->path_field, attachment->type_field) != 0)
+        composer.result = 1;
+      else
+        composer.no_body_line_yet = false;
       return;
     }
     if (!composer.text_part_open) text_part_open(composer);
@@ -136,8 +141,10 @@ void body_line(Composer &composer, std::string_view line) {
 }
 
 void line_handle(Composer &composer, std::string_view line) {
-  if (composer.in_header) header_line(composer, line);
-  else body_line(composer, line);
+  if (composer.in_header)
+    header_line(composer, line);
+  else
+    body_line(composer, line);
 }
 
 }  // namespace

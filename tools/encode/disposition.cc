@@ -14,8 +14,7 @@ constexpr int kSegmentLimit = 74;
 constexpr std::string_view kQuotingSet = " ()<>@,;:\\/[]?=";
 
 bool needs_segments(std::string_view name) {
-  return name.size() > kLongestPlainName ||
-         std::any_of(name.begin(), name.end(), [](char c) {
+  return name.size() > kLongestPlainName || std::any_of(name.begin(), name.end(), [](char c) {
            auto byte = static_cast<unsigned char>(c);
            return byte < 0x20 || byte >= 0x7F || byte == '"';
          });

@@ -44,9 +44,9 @@ TEST(WriteDisposition, LongNamesGoInNumberedSegments) {
   // its count from the ";" is at most 74; later ones "filename*N*=".
   std::string name(150, 'a');
   EXPECT_EQ(disposition(name), "Content-Disposition: attachment;\n filename*0*=UTF-8''" +
-                                   std::string(53, 'a') + ";\n filename*1*=" +
-                                   std::string(60, 'a') + ";\n filename*2*=" +
-                                   std::string(37, 'a') + "\n");
+                                   std::string(53, 'a') +
+                                   ";\n filename*1*=" + std::string(60, 'a') +
+                                   ";\n filename*2*=" + std::string(37, 'a') + "\n");
   // An escape may pass 74 by two; the bytes of one character may go to
   // two segments, which readers join before decoding.
   std::string escaped = disposition(std::string(52, 'a') + "\xc3\xa9");

@@ -78,9 +78,9 @@ void write_encoded(std::string_view line, const Token &token, LineState &state) 
   std::string_view text = line.substr(begin, end - begin);
   size_t room = state.column <= kLastWordColumn ? (kShortWordEnd - state.column) / 3 : 0;
   // A word whose first character does not fit would be written empty.
-  bool first_fits = text.empty() ||
-                    qp_fits(static_cast<unsigned char>(text[0]),
-                            static_cast<int>(state.column + kWordOpen.size()), kLineLimit, true);
+  bool first_fits =
+      text.empty() || qp_fits(static_cast<unsigned char>(text[0]),
+                              static_cast<int>(state.column + kWordOpen.size()), kLineLimit, true);
   if (state.column > kLastWordColumn || (text.size() <= kShortWord && room <= text.size()) ||
       !first_fits)
     fold(state);
@@ -128,8 +128,10 @@ void encode_header_line(std::string_view line) {
   }
   while (line.find_first_not_of(' ', pos) != std::string_view::npos) {
     Token token = next_token(line, pos);
-    if (token.encode) write_encoded(line, token, state);
-    else write_plain(line, token, state);
+    if (token.encode)
+      write_encoded(line, token, state);
+    else
+      write_plain(line, token, state);
     pos = token.end;
   }
   out_byte('\n');

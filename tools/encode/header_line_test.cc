@@ -33,7 +33,8 @@ TEST(EncodeHeaderLine, TokensAndEncodedWords) {
       {"From: \"J\xc3\xbcrgen Smith\" <j@example.org>\n",
        "From: =?UTF-8?Q?J=C3=BCrgen_Smith?= <j@example.org>\n"},
       {"From: \"John Smith\" <j@example.org>\n", "From: \"John Smith\" <j@example.org>\n"},
-      {"From: \"a\\\"\xc3\xa9\" <j@example.org>\n", "From: =?UTF-8?Q?a=5C=22=C3=A9?= <j@example.org>\n"},
+      {"From: \"a\\\"\xc3\xa9\" <j@example.org>\n",
+       "From: =?UTF-8?Q?a=5C=22=C3=A9?= <j@example.org>\n"},
       {"Subject:no space\n", "Subject: no space\n"},
       {"Subject: a  b   c\n", "Subject: a  b   c\n"},
       {"Subject: trailing   \n", "Subject: trailing\n"},
@@ -85,8 +86,8 @@ TEST(EncodeHeaderLine, EncodedWordsFitTheirLines) {
                 "?=\n =?UTF-8?Q?" + repeat(e, 10) + "?=\n =?UTF-8?Q?" + e + "?=\n");
   // No word starts past column 60.
   std::string word = "a" + repeat("\xc3\xa9", 10);
-  EXPECT_EQ(header(at_column(60) + " " + word), at_column(60) + " =?UTF-8?Q?a?=\n =?UTF-8?Q?" +
-                                                    repeat(e, 10) + "?=\n");
+  EXPECT_EQ(header(at_column(60) + " " + word),
+            at_column(60) + " =?UTF-8?Q?a?=\n =?UTF-8?Q?" + repeat(e, 10) + "?=\n");
   EXPECT_EQ(header(at_column(61) + " " + word),
             at_column(61) + "\n =?UTF-8?Q?a" + repeat(e, 10) + "?=\n");
   // A short word moves when what it needs passes a third of 65 - column.
@@ -103,7 +104,10 @@ TEST(EncodeHeaderLine, NeverWritesAnEmptyWord) {
   for (int column = 50; column <= 61; ++column) {
     std::string prefix = at_column(column);
     std::string out = header(prefix + " " + repeat(four_byte, 8));
-    EXPECT_EQ(out.find("Q?" "?="), std::string::npos) << column;
+    EXPECT_EQ(out.find("Q?"
+                       "?="),
+              std::string::npos)
+        << column;
     bool folded = out.starts_with(prefix + "\n =?UTF-8?Q?=F0");
     EXPECT_EQ(folded, column >= 54) << out;
   }

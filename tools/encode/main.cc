@@ -1,9 +1,10 @@
 // qxencode: turns a draft into a MIME message, or with -c tells whether a
 // message needs MIME encoding at all.
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
-#include <unistd.h>
 
 #include "check.h"
 #include "compose.h"

@@ -16,8 +16,8 @@ constexpr int reserved_columns(unsigned char byte) {
 // Bytes that stand for themselves inside a "Q" word.
 constexpr bool is_word_literal(unsigned char byte) {
   return (byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z') ||
-         (byte >= '0' && byte <= '9') || byte == '!' || byte == '*' || byte == '+' ||
-         byte == '-' || byte == '/';
+         (byte >= '0' && byte <= '9') || byte == '!' || byte == '*' || byte == '+' || byte == '-' ||
+         byte == '/';
 }
 
 int escape(unsigned char byte, int column) {
@@ -72,9 +72,12 @@ int encode_qp(std::string_view data, int limit, int column) {
       out_text(header_mode ? "?=\n =?UTF-8?Q?" : "=\n");
       column = header_mode ? 11 : 0;
     }
-    if (byte >= 0x7F || byte == '=') column = escape(byte, column);
-    else if (header_mode) column = put_word_byte(byte, column);
-    else column = put_body_byte(data, at, column);
+    if (byte >= 0x7F || byte == '=')
+      column = escape(byte, column);
+    else if (header_mode)
+      column = put_word_byte(byte, column);
+    else
+      column = put_body_byte(data, at, column);
   }
   if (!header_mode && column != 0) {
     out_text("=\n");

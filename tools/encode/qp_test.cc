@@ -63,8 +63,7 @@ TEST(EncodeQpBody, NeverSplitsACharacter) {
   // A three-byte character needs 9 columns: after 69 it moves on.
   EXPECT_EQ(body_qp(std::string(69, 'x') + "\xe2\x82\xac\n"),
             std::string(69, 'x') + "=\n=E2=82=AC\n");
-  EXPECT_EQ(body_qp(std::string(65, 'x') + "\xe2\x82\xac\n"),
-            std::string(65, 'x') + "=E2=82=AC\n");
+  EXPECT_EQ(body_qp(std::string(65, 'x') + "\xe2\x82\xac\n"), std::string(65, 'x') + "=E2=82=AC\n");
 }
 
 TEST(EncodeQpHeader, WritesTheInsideOfAWord) {

@@ -1,9 +1,10 @@
 // For the unit tests: what a call writes to standard output.
 #pragma once
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <string>
-#include <unistd.h>
 
 template <typename Writer>
 std::string stdout_capture(Writer &&write) {
