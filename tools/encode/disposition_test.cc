@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "stdout_capture.h"
+#include "test_support.h"
 
 namespace {
 

@@ -4,18 +4,12 @@
 
 #include <string>
 
-#include "stdout_capture.h"
+#include "test_support.h"
 
 namespace {
 
 std::string header(const std::string &line) {
   return stdout_capture([&] { encode_header_line(line); });
-}
-
-std::string repeat(const std::string &piece, int times) {
-  std::string text;
-  for (int i = 0; i < times; ++i) text += piece;
-  return text;
 }
 
 struct Case {

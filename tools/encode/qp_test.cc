@@ -4,18 +4,12 @@
 
 #include <string>
 
-#include "stdout_capture.h"
+#include "test_support.h"
 
 namespace {
 
 std::string body_qp(const std::string &data) {
   return stdout_capture([&] { encode_qp(data, 78, 0); });
-}
-
-std::string repeat(const std::string &piece, int times) {
-  std::string text;
-  for (int i = 0; i < times; ++i) text += piece;
-  return text;
 }
 
 struct Case {

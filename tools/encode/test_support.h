@@ -1,4 +1,4 @@
-// For the unit tests: what a call writes to standard output.
+// Helpers for the encoders' unit tests.
 #pragma once
 
 #include <unistd.h>
@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 
+// What write() writes to standard output.
 template <typename Writer>
 std::string stdout_capture(Writer &&write) {
   fflush(stdout);
@@ -21,5 +22,11 @@ std::string stdout_capture(Writer &&write) {
   char chunk[4096];
   for (size_t got; (got = fread(chunk, 1, sizeof chunk, sink)) > 0;) text.append(chunk, got);
   fclose(sink);
+  return text;
+}
+
+inline std::string repeat(const std::string &piece, int times) {
+  std::string text;
+  for (int i = 0; i < times; ++i) text += piece;
   return text;
 }
