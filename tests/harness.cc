@@ -161,6 +161,7 @@ RunResult Sandbox::run(const std::vector<std::string> &argv, const std::string &
     dup2(err_pipe[1], STDERR_FILENO);
     for (int fd = 3; fd < 1024; ++fd) close(fd);
     if (chdir(dir.c_str()) != 0) _exit(126);
+    if (uid && (setgid(*uid) != 0 || setuid(*uid) != 0)) _exit(126);
     execve(program.c_str(), c_argv.data(), c_env.data());
     fprintf(stderr, "exec %s: %s\n", program.c_str(), strerror(errno));
     _exit(127);

@@ -55,6 +55,8 @@ class Sandbox : public ::testing::Test {
 
   std::string dir;  // the sandbox directory (also HOME)
   std::map<std::string, std::string> env;
+  // When set (and the tests run as root), programs run under this user id.
+  std::optional<unsigned> uid;
 };
 
 // The directory holding the built programs.

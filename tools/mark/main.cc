@@ -68,7 +68,7 @@ void collect_one(MarkRun &run, const char *line) {
 int main(int argc, char *argv[]) {
   MarkRun run;
   int option;
-  while ((option = getopt(argc, argv, "PRSTDFprstdfX:x:v")) != -1) {
+  while ((option = getopt(argc, argv, "+PRSTDFprstdfX:x:v")) != -1) {
     switch (option) {
       case 'D': case 'F': case 'P': case 'R': case 'S': case 'T':
         run.requests[option] = 1;

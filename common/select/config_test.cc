@@ -1,0 +1,107 @@
+#include "config.h"
+
+#include <unistd.h>
+
+#include <fstream>
+
+#include "files.h"
+#include "sequence.h"
+#include "test_env.h"
+
+namespace {
+
+using Config = SelectTest;
+
+TEST_F(Config, PathFollowsEnvironment) {
+  EXPECT_EQ(std::string(config_path("seq")), dir + "/seq");
+  set_env("QUOBIX", "");
+  EXPECT_STREQ(config_path("seq"), "/seq");
+  set_env("QUOBIX", {});
+  set_env("HOME", "/home/someone");
+  EXPECT_STREQ(config_path("cur"), "/home/someone/.quobix/cur");
+  set_env("QUOBIX", std::string(2000, 'x'));
+  EXPECT_EQ(strlen(config_path("seq")), 1023u);
+}
+
+TEST_F(Config, CurrentMessageLinkIsReplaced) {
+  EXPECT_EQ(current_get(), nullptr);
+  ASSERT_EQ(current_set("box/cur/1:2,S"), 0);
+  EXPECT_STREQ(current_get(), "box/cur/1:2,S");
+  ASSERT_EQ(current_set("box/cur/1:2,RS"), 0);
+  EXPECT_STREQ(current_get(), "box/cur/1:2,RS");
+  EXPECT_NE(access((dir + "/cur-").c_str(), F_OK), 0) << "temporary link left behind";
+
+  set_env("MAILCUR", dir + "/elsewhere");
+  ASSERT_EQ(current_set("other"), 0);
+  EXPECT_STREQ(current_get(), "other");
+}
+
+TEST_F(Config, CurrentMessageSetIsRefusedOrSkipped) {
+  ASSERT_EQ(current_set("/dev/stdin"), 0);
+  EXPECT_EQ(current_get(), nullptr);
+
+  set_env("MAILCUR", std::string(1023, 'x'));
+  EXPECT_EQ(current_set("a"), -1);
+
+  set_env("MAILDOT", "foo/bar");
+  EXPECT_STREQ(current_get(), "foo/bar");
+  EXPECT_EQ(current_set("a"), 0);
+  set_env("MAILCUR", {});
+  set_env("MAILDOT", {});
+  EXPECT_EQ(current_get(), nullptr) << "MAILDOT must not write the link";
+}
+
+TEST_F(Config, LongLinkTargetIsCut) {
+  std::string target(1500, 'y');
+  ASSERT_EQ(symlink(target.c_str(), (dir + "/cur").c_str()), 0);
+  EXPECT_EQ(std::string(current_get()), target.substr(0, 1023));
+}
+
+TEST_F(Config, FindsLastCurrentLineEndedByNewline) {
+  struct Case {
+    const char *text;
+    int64_t lines, current;
+  } cases[] = {
+      {"a\n  box/cur/12:2,S\nb\n", 3, 2},
+      {"box/cur/123:2,S\n", 1, 0},
+      {"box/cur/12:2,S\tfrom x\nc\nbox/cur/12:2,S more\n", 3, 3},
+      {"a\nbox/cur/12:2,S", 1, 0},
+      {"", 0, 0},
+  };
+  set_env("MAILDOT", "box/cur/12:2,S");
+  for (const auto &c : cases) {
+    int64_t lines = -1, current = 0;
+    sequence_find_current(c.text, lines, current);
+    EXPECT_EQ(lines, c.lines) << c.text;
+    EXPECT_EQ(current, c.current) << c.text;
+  }
+}
+
+TEST_F(Config, SlurpReadsFilesAndPipesWhole) {
+  std::string path = dir + "/file";
+  std::ofstream(path) << std::string(10000, 'z');
+  std::unique_ptr<char[]> data;
+  size_t length = 0;
+  ASSERT_EQ(file_slurp(path.c_str(), data, length), 0);
+  EXPECT_EQ(length, 10000u);
+  EXPECT_EQ(data[length], '\0');
+
+  int fds[2];
+  ASSERT_EQ(pipe(fds), 0);
+  std::string text(70000, 'p');  // more than a pipe holds: written while read
+  pid_t writer = fork();
+  if (writer == 0) {
+    close(fds[0]);
+    (void)!write(fds[1], text.data(), text.size());
+    _exit(0);
+  }
+  close(fds[1]);
+  std::string name = "/dev/fd/" + std::to_string(fds[0]);
+  ASSERT_EQ(file_slurp(name.c_str(), data, length), 0);
+  close(fds[0]);
+  EXPECT_EQ(std::string(data.get(), length), text);
+
+  EXPECT_EQ(file_slurp((dir + "/missing").c_str(), data, length), ENOENT);
+}
+
+}  // namespace
