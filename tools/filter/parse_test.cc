@@ -379,3 +379,13 @@ TEST_F(Errors, LaterErrorsReportWhereTheLastParseEnded) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ParseFailureDefault, WritesTheDiagnosticAndExitsWithTwo) {
+  program_name = "qxfilter";
+  EXPECT_EXIT(parse_test("argv", "new seen"), ::testing::ExitedWithCode(2),
+              "^qxfilter: parse error: argv:1:5: trailing garbage at 'seen'\n$");
+}
+
+}  // namespace
