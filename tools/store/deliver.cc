@@ -1,7 +1,6 @@
 #include "deliver.h"
 
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
