@@ -59,7 +59,7 @@ int path_format(char (&buffer)[kPathSize], const char *format, Args... args) {
 
 int name_make(const StoreRun &run, DeliveryName &name) {
   gettimeofday(&name.now, nullptr);
-  unique_name(name.unique, name.now, static_cast<long>(getpid()), run.deliveries, run.host);
+  unique_name(name.unique, name.now, run.pid, run.deliveries, run.host);
   return path_format(name.temporary, "%s/tmp/%s", run.target.c_str(), name.unique);
 }
 
@@ -225,6 +225,7 @@ void host_part_read(StoreRun &run) {
   if (gethostname(run.host, kHostSize) != 0) run.host[0] = '\0';
   run.host[kHostSize - 1] = '\0';
   host_part_clean(run.host);
+  run.pid = static_cast<long>(getpid());
 }
 
 void unique_name(char (&buffer)[kUniqueSize], const timeval &now, long pid, int64_t counter,

@@ -26,13 +26,15 @@ struct StoreRun {
   bool keep_source_times = false;
   std::string target;
   char host[kHostSize] = {};
+  long pid = 0;            // read once with the host part
   int64_t deliveries = 0;  // the delivery counter
 };
 
 // "qxstore" or "qxmove": the start of every message the run writes.
 const char *store_prefix(const StoreRun &run);
 
-// Fills run.host from the host name, with "/" and ":" made "-".
+// Fills run.host from the host name, with "/" and ":" made "-", and
+// run.pid with the process id.
 void host_part_read(StoreRun &run);
 void host_part_clean(char *host);
 
