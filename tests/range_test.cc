@@ -14,7 +14,7 @@ const char *const kLines[] = {"box/cur/a:2,", " box/cur/b:2,", "  box/cur/c:2,",
 
 struct RangeCase {
   std::vector<std::string> arguments;
-  std::string out, err;
+  std::string out = {}, err = {};
   int status = 0;
 };
 

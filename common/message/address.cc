@@ -1,5 +1,5 @@
-// Address parsing (Part 1.2): a forgiving tokenizer that yields one mailbox
-// per call. The step numbers in the comments are those of the Part.
+// Address parsing: a forgiving tokenizer that yields one mailbox per call.
+// Whatever it cannot place ends up in the display name; it never fails.
 #include "message/address.h"
 
 #include <cstring>
@@ -10,7 +10,7 @@ namespace {
 char display_result[kAddressBufferSize];
 char address_result[kAddressBufferSize];
 
-// Characters of a local part that make the final step quote it.
+// Characters of a local part that make it need double quotes.
 constexpr char kLocalSpecials[] = "()<>[]:;@\\,\" \t";
 
 // A bounded byte collector: the token and the scratch buffer of one call.
@@ -35,7 +35,7 @@ struct Collector {
   const char *end() const { return bytes + length; }
 };
 
-// Step 4: the end of a comment that starts at p (an opening parenthesis):
+// The end of a comment that starts at p (an opening parenthesis):
 // just after the closing parenthesis that brings the depth back to zero,
 // or the end of the text.
 const char *comment_end(const char *p) {
@@ -49,7 +49,7 @@ const char *comment_end(const char *p) {
   return p;
 }
 
-// Step 3: a quoted string starting after its opening quote at p. Copies the
+// A quoted string starting after its opening quote at p. Copies the
 // content into scratch (skipping what does not fit) and returns the
 // position after the closing quote, or the end of the text.
 const char *quoted_string(const char *p, Collector &scratch) {
@@ -60,7 +60,7 @@ const char *quoted_string(const char *p, Collector &scratch) {
   return *p == '"' ? p + 1 : p;
 }
 
-// Step 5: an angle address starting after its less-than sign at p. Collects
+// An angle address starting after its less-than sign at p. Collects
 // into scratch; once scratch is full the rest of the angle address is
 // skipped by the same rules without collecting. Returns the position after
 // the greater-than sign, or the end of the text.
@@ -111,7 +111,7 @@ void display_append(const char *first, const char *end) {
   append(display_result, first, end);
 }
 
-// Step 11: puts the local part in double quotes when it holds a special
+// Puts the local part in double quotes when it holds a special
 // character, provided the quoted address fits in 1021 bytes.
 void quote_local_part() {
   char *at = strrchr(address_result, '@');
@@ -167,7 +167,8 @@ const char *address_parse(const char *text, const char **display_name, const cha
   Collector scratch(kAddressBufferSize - 1);
   bool quoted_at = false;
 
-  // Step 9.
+  // A finished word: the address if it is the first bare word with an at
+  // sign, else part of the display name.
   auto flush = [&] {
     if (!address_result[0] && !quoted_at && token.contains('@')) {
       append(address_result, token.bytes, token.end());
@@ -179,20 +180,20 @@ const char *address_parse(const char *text, const char **display_name, const cha
   };
 
   const char *p = text;
-  while (*p) {  // step 1: the end of the text leaves the loop
+  while (*p) {
     char c = *p;
-    if (c == ' ' || c == '\t' || c == ',' || c == ';') {  // step 2
+    if (c == ' ' || c == '\t' || c == ',' || c == ';') {  // separators
       if (!token.empty()) flush();
       ++p;
       if ((c == ',' || c == ';') && (display_result[0] || address_result[0])) {
         return finish(p, display_name, address);
       }
-    } else if (c == '"') {  // step 3
+    } else if (c == '"') {  // joins the token directly
       scratch.clear();
       p = quoted_string(p + 1, scratch);
       token.add(scratch.bytes, scratch.length);
       if (scratch.contains('@')) quoted_at = true;
-    } else if (c == '(') {  // step 4
+    } else if (c == '(') {  // a comment is never part of the token
       const char *end = comment_end(p);
       if (display_result[0]) {
         display_append(p, end);
@@ -201,7 +202,7 @@ const char *address_parse(const char *text, const char **display_name, const cha
         append(display_result, p + 1, content_end);
       }
       p = end;
-    } else if (c == '<') {  // step 5
+    } else if (c == '<') {  // the token is not flushed
       scratch.clear();
       p = angle_address(p + 1, scratch);
       if (address_result[0]) {
@@ -209,21 +210,21 @@ const char *address_parse(const char *text, const char **display_name, const cha
         address_result[0] = '\0';
       }
       append(address_result, scratch.bytes, scratch.end());
-    } else if (c == ':' && !token.contains('[')) {  // step 6: a group's name ends
+    } else if (c == ':' && !token.contains('[')) {  // a group's name ends
       display_result[0] = '\0';
       address_result[0] = '\0';
       token.clear();
       quoted_at = false;
       ++p;
-    } else if (c == '\\') {  // step 7
+    } else if (c == '\\') {  // an escaped character
       if (p[1]) ++p;
       token.add(*p++);
-    } else {  // step 8 (and a colon inside a domain literal)
+    } else {  // any other byte (and a colon inside a domain literal)
       token.add(c);
       ++p;
     }
   }
-  // Step 10.
+  // The end of the text.
   if (!token.empty()) flush();
   if (!display_result[0] && !address_result[0]) {
     if (display_name) *display_name = nullptr;

@@ -1,4 +1,4 @@
-// Address parsing (Part 1.2): one mailbox (display name, address) per call
+// Address parsing: one mailbox (display name, address) per call
 // from an address header value, in process-wide 1024-byte result buffers.
 #pragma once
 

@@ -1,4 +1,4 @@
-// address_parse: every row of Part 1.2's Examples table and its edge cases,
+// address_parse: the examples of its documentation and its edge cases,
 // each as the list of (display name, address) pairs of one loop.
 #include "message/address.h"
 
@@ -10,7 +10,7 @@
 
 namespace {
 
-// "-" stands for an empty result, as in the Part's table.
+// "-" stands for an empty result.
 using Mailboxes = std::vector<std::pair<std::string, std::string>>;
 
 Mailboxes parse_all(const std::string &text) {

@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
       const char *colon = static_cast<const char *>(memchr(entry, ':', length));
       if (colon && colon > entry && colon - entry <= 253) {
         // The entry's own name finds a value, unless the name kept capitals
-        // (its scan stopped at a line end, Part 1.1 step 5).
+        // (its scan stopped at a line end, as for a line without a colon).
         std::string name(entry, static_cast<size_t>(colon - entry));
         bool lower = true;
         for (char c : name) lower = lower && !(c >= 'A' && c <= 'Z');

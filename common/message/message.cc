@@ -1,4 +1,4 @@
-// The Message and its Header block (Part 1.1).
+// The Message and its Header block: loaders, unfolding, lookups.
 #include "message/message.h"
 
 #include <fcntl.h>
@@ -242,6 +242,8 @@ char *header_find_raw(const Message *message, const char *key, size_t key_length
   size_t size = message_header_size(message);
   if (!message->header_start || key_length == 0 || key_length - 1 > size) return nullptr;
   char *value;
+  // A block that is exactly the key's name and colon (the only header, with
+  // an empty value) matches too: its value is the NUL at header_end.
   if (memcmp(message->header_start, key + 1, key_length - 1) == 0) {
     value = message->header_start + key_length - 1;  // the first entry
   } else {

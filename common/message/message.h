@@ -1,11 +1,11 @@
-// The Message and its Header block (Part 1.1): loading a message from a
+// The Message and its Header block: loading a message from a
 // file, standard input or memory, the unfolded header section, lookups.
 #pragma once
 
 #include <cstddef>
 #include <memory>
 
-// A loaded message. The six pointer fields of the spec, in its order.
+// A loaded message: six pointer fields, in this order.
 // The record owns the Header block (header_start) and, when loaded whole,
 // the file buffer; it releases both when destroyed. Not copyable.
 struct Message {

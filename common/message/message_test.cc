@@ -1,5 +1,5 @@
-// The Message and Header block (Part 1.1): the worked example, the edge
-// cases of the Part, and the loaders' handling of files, pipes and limits.
+// The Message and Header block: a worked example, line-end and unfolding
+// edge cases, and the loaders' handling of files, pipes and limits.
 #include "message/message.h"
 
 #include <fcntl.h>

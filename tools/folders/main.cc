@@ -1,0 +1,64 @@
+// qxfolders: lists the maildir folders below the given directories, or
+// below the Profile's mail directory.
+#include <cstdio>
+#include <cstdlib>
+#include <unistd.h>
+
+#include "home.h"
+#include "message/message.h"
+#include "select/config.h"
+#include "walk.h"
+
+namespace {
+
+constexpr size_t kPathSize = 1024;
+constexpr int kLostDirectory = 255;
+
+[[noreturn]] void usage() {
+  fputs("Usage: qxfolders [-0a] dirs...\n", stderr);
+  exit(1);
+}
+
+[[noreturn]] void fail(const char *what) {
+  perror(what);
+  exit(kLostDirectory);
+}
+
+// Walks the Profile's "maildir:" directory; without one there is nothing
+// to list and the user is told how to call the tool.
+int walk_profile_directory(const FolderSettings &settings) {
+  MessagePtr profile = message_open(config_path("profile"));
+  const char *value = profile ? header_find(profile.get(), "maildir") : nullptr;
+  if (!value || !*value) usage();
+  return folder_walk(home_expand(value), settings) ? 0 : kLostDirectory;
+}
+
+}  // namespace
+
+int main(int argc, char *argv[]) {
+  FolderSettings settings;
+  int option;
+  while ((option = getopt(argc, argv, "0a")) != -1) {
+    switch (option) {
+      case '0':
+        settings.separator = '\0';
+        break;
+      case 'a':
+        settings.show_all = true;
+        break;
+      default:
+        usage();
+    }
+  }
+  if (optind == argc) return walk_profile_directory(settings);
+
+  // Each walk ends in the parent of its directory's target, which for a
+  // link is not where it started, so every argument starts from here.
+  char start[kPathSize];
+  if (!getcwd(start, sizeof start)) fail("qxfolders: getcwd");
+  for (int i = optind; i < argc; ++i) {
+    if (!folder_walk(argv[i], settings)) return kLostDirectory;
+    if (chdir(start) != 0) fail("qxfolders: chdir");
+  }
+  return 0;
+}

@@ -1,0 +1,29 @@
+// qxnewid: prints a fresh, globally unique Message-ID.
+#include <cstdio>
+#include <sys/time.h>
+
+#include "host.h"
+#include "id.h"
+#include "message/message.h"
+#include "select/config.h"
+
+int main() {
+  MessagePtr profile = message_open(config_path("profile"));
+  char host_buffer[kHostSize];
+  const char *host = host_search(profile.get(), host_buffer);
+  if (!host) {
+    fputs("qxnewid: failed to find a FQDN for the Message-ID.\n"
+          " Define 'FQDN:' or 'Local-Mailbox:' in ${QUOBIX:-$HOME/.quobix}/profile\n"
+          " or add a FQDN to /etc/hosts.\n",
+          stderr);
+    return 1;
+  }
+
+  timeval now;
+  gettimeofday(&now, nullptr);
+  IdParts parts = id_parts(random_bits("/dev/urandom", now), now);
+  char first[kBase36Size], second[kBase36Size];
+  printf("<%s.%s@%s>\n", base36_write(parts.first, first), base36_write(parts.second, second),
+         host);
+  return 0;
+}

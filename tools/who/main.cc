@@ -1,0 +1,47 @@
+// qxwho: prints the mailboxes found in the address headers of messages.
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "select/loop.h"
+#include "who.h"
+
+namespace {
+
+[[noreturn]] void usage() {
+  fputs("Usage: qxwho [-ad] [-h headers] [msgs...]\n", stderr);
+  exit(1);
+}
+
+}  // namespace
+
+int main(int argc, char *argv[]) {
+  bool addresses = false, names = false;
+  std::string headers = kWhoDefaultHeaders;
+  int option;
+  while ((option = getopt(argc, argv, "+adh:")) != -1) {
+    switch (option) {
+      case 'a':
+        addresses = true;
+        break;
+      case 'd':
+        names = true;
+        break;
+      case 'h':
+        headers = optarg;
+        break;
+      default:
+        usage();
+    }
+  }
+  WhoMode mode = addresses ? WhoMode::Addresses : names ? WhoMode::Names : WhoMode::Both;
+  auto who = [&headers, mode](const char *name) { who_one(stdout, name, headers.data(), mode); };
+  int count = argc - optind;
+  if (count == 0 && isatty(STDIN_FILENO))
+    message_loop_one(":", who);
+  else
+    message_loop(count, argv + optind, who);
+  return 0;
+}

@@ -1,0 +1,49 @@
+// name_print's quoting, one row per rule.
+#include "who.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+std::string printed(const char *name) {
+  char *text = nullptr;
+  size_t size = 0;
+  FILE *out = open_memstream(&text, &size);
+  name_print(out, name);
+  fclose(out);
+  std::string result(text, size);
+  free(text);
+  return result;
+}
+
+struct QuoteRow {
+  const char *name;
+  const char *printed;
+};
+
+const QuoteRow kQuoting[] = {
+    {"John Doe", "John Doe"},
+    {"Doe, John", "\"Doe, John\""},
+    {"John Q. Public", "\"John Q. Public\""},
+    {"say \"hi\"", "\"say \\\"hi\\\"\""},
+    {"back\\slash", "\"back\\\\slash\""},
+    {"caf\xc3\xa9", "caf\xc3\xa9"},  // UTF-8 needs no quoting
+    {"tab\there", "\"tab\there\""},
+    {"a@b", "\"a@b\""},
+    {"(x)", "\"(x)\""},
+    {"<x>", "\"<x>\""},
+    {"[x]", "\"[x]\""},
+    {"x:y;", "\"x:y;\""},
+    {"O'Brien-Smith_Jr!", "O'Brien-Smith_Jr!"},
+    {"", ""},
+    {"del\x7f", "del\x7f"},
+};
+
+TEST(NamePrint, QuotesWhenNeeded) {
+  for (const QuoteRow &row : kQuoting) EXPECT_EQ(printed(row.name), row.printed) << row.name;
+}
+
+}  // namespace
