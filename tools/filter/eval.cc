@@ -1,0 +1,233 @@
+#include "eval.h"
+
+#include <cstdint>
+#include <cstring>
+#include <fnmatch.h>
+#include <optional>
+#include <string>
+#include <strings.h>
+
+#include "message/address.h"
+#include "message/date.h"
+#include "message/decode.h"
+#include "output.h"
+#include "parse.h"
+#include "select/config.h"
+
+int next_index = 1;
+int current_index = 0;
+int64_t picked_total = 0;
+int prune_seen = 0;
+
+namespace {
+
+constexpr size_t kDecodeBufferSize = 4096;
+char decode_buffer[kDecodeBufferSize];  // reused by every header test
+
+// The Current message's name, fetched at the first recorded message.
+const std::string *current_name() {
+  static const std::optional<std::string> name = [] {
+    const char *current = current_get();
+    return current ? std::optional<std::string>(current) : std::nullopt;
+  }();
+  return name ? &*name : nullptr;
+}
+
+// The maildir flag letters after ":2," and their bits.
+struct FlagLetter {
+  char letter;
+  int bit;
+};
+constexpr FlagLetter kFlagLetters[] = {
+    {'P', kFlagPassed}, {'R', kFlagReplied}, {'S', kFlagSeen},
+    {'T', kFlagTrashed}, {'D', kFlagDraft},  {'F', kFlagFlagged},
+};
+
+bool is_blank(char c) { return c == ' ' || c == '\t'; }
+
+// The status of the file, fetched once; null without a path. A failing
+// stat leaves a zeroed record and clears the path.
+const struct stat *state_status(MessageState &state) {
+  if (!state.status && state.path) {
+    state.status.emplace();
+    if (stat(state.path, &*state.status) != 0) {
+      *state.status = {};
+      state.path = nullptr;
+    }
+  }
+  return state.status ? &*state.status : nullptr;
+}
+
+// The header section, loaded once; null when there is none to be had. A
+// failing load clears the path so that nothing is tried again.
+const Message *state_message(MessageState &state) {
+  if (!state.message && state.path) {
+    state.message = message_open(state.path);
+    if (!state.message) state.path = nullptr;
+  }
+  return state.message.get();
+}
+
+int64_t state_date(MessageState &state) {
+  if (state.date != 0) return state.date;
+  const Message *message = state_message(state);
+  const char *value = message ? header_find(message, "date") : nullptr;
+  state.date = value ? date_parse(value) : -1;
+  return state.date;
+}
+
+int64_t property_value(Property property, MessageState &state) {
+  switch (property) {
+    case Property::atime:
+    case Property::ctime:
+    case Property::mtime:
+    case Property::size: {
+      const struct stat *status = state_status(state);
+      if (!status) return 0;
+      if (property == Property::atime) return status->st_atim.tv_sec;
+      if (property == Property::ctime) return status->st_ctim.tv_sec;
+      if (property == Property::mtime) return status->st_mtim.tv_sec;
+      return status->st_size;
+    }
+    case Property::depth: return state.depth;
+    case Property::index: return state.index;
+    case Property::replies: return state.replies;
+    case Property::kept: return picked_total;
+    case Property::date: return state_date(state);
+    case Property::flags: return state.flags;
+    default: parse_error("unknown property");
+  }
+}
+
+int compare(const TestNode *node, MessageState &state) {
+  int64_t value = node->value;
+  if (node->uses_cur) {
+    value = current_index;
+    if (value == 0) {  // not seen yet: every comparison but == holds
+      bool upper = node->kind == NodeKind::Lt || node->kind == NodeKind::Le;
+      value = upper ? INT64_MAX : -1;
+    }
+  }
+  int64_t property = property_value(node->property, state);
+  switch (node->kind) {
+    case NodeKind::Lt: return property < value;
+    case NodeKind::Le: return property <= value;
+    case NodeKind::Eq: return property == value;
+    case NodeKind::Ne: return property != value;
+    case NodeKind::Ge: return property >= value;
+    case NodeKind::Gt: return property > value;
+    default: parse_error("invalid operator");
+  }
+}
+
+bool pattern_matches(const TestNode *node, const char *value) {
+  const char *pattern = node->text.c_str();
+  switch (node->kind) {
+    case NodeKind::StrEq: return strcmp(pattern, value) == 0;
+    case NodeKind::StrCaseEq: return strcasecmp(pattern, value) == 0;
+    case NodeKind::Glob: return fnmatch(pattern, value, 0) == 0;
+    case NodeKind::GlobCase: return fnmatch(pattern, value, FNM_CASEFOLD) == 0;
+    default: return regexec(node->regex.get(), value, 0, nullptr, 0) == 0;
+  }
+}
+
+// Matches the mailboxes of an address header one by one, up to the first
+// one that lacks the part looked at.
+int addresses_match(const TestNode *node, const char *value) {
+  const bool want_address = node->property == Property::header_addr;
+  const char *rest = value;
+  while (rest) {
+    const char *display_name, *address;
+    rest = address_parse(rest, &display_name, &address);
+    const char *part = want_address ? address : display_name;
+    if (!part) return 0;
+    if (pattern_matches(node, part)) return 1;
+  }
+  return 0;
+}
+
+int string_test(const TestNode *node, MessageState &state) {
+  if (node->property == Property::path)
+    return pattern_matches(node, state.path ? state.path : "");
+  const Message *message = state_message(state);
+  const char *value = message ? header_find(message, node->header.c_str()) : nullptr;
+  if (!value) return 0;
+  if (node->property != Property::header) return addresses_match(node, value);
+  decode_words(decode_buffer, value, kDecodeBufferSize - 1, "UTF-8");
+  return pattern_matches(node, decode_buffer);
+}
+
+}  // namespace
+
+void record_message(MessageState &state, char *line) {
+  const std::string *current = current_name();
+  state.line = line;
+  state.index = next_index++;
+  char *name = line;
+  while (is_blank(*name)) ++name;
+  state.depth = static_cast<int>(name - line);
+  size_t length = strlen(name);
+  while (length > 1 && is_blank(name[length - 1])) name[--length] = '\0';
+
+  if (name[0] == '<') {  // a placeholder line stands for no file
+    state.flags |= kFlagInfo | kFlagSeen;
+    return;
+  }
+  const char *slash = strrchr(name, '/');
+  if (slash && slash - name >= 3 && memcmp(slash - 3, "new", 3) == 0) state.flags |= kFlagNew;
+  if (current && *current == name) {
+    state.flags |= kFlagCur;
+    current_index = state.index;
+  }
+  if (const char *info = strstr(name, ":2,")) {
+    for (const FlagLetter &flag : kFlagLetters)
+      if (strchr(info, flag.letter)) state.flags |= flag.bit;
+  }
+  state.path = name;
+}
+
+int evaluate(const TestNode *node, MessageState &state) {
+  // And, Or, Cond and Var continue with one of their operands in place, so
+  // that long chains need no deeper recursion.
+  while (node) {
+    switch (node->kind) {
+      case NodeKind::Or:
+        if (evaluate(node->first.get(), state)) return 1;
+        node = node->second.get();
+        break;
+      case NodeKind::And:
+        if (!evaluate(node->first.get(), state)) return 0;
+        node = node->second.get();
+        break;
+      case NodeKind::Cond:
+        node = evaluate(node->first.get(), state) ? node->second.get() : node->third.get();
+        break;
+      case NodeKind::Var:
+        node = node->binding->value.get();
+        break;
+      case NodeKind::Not:
+        return !evaluate(node->first.get(), state);
+      case NodeKind::FlagTest:
+        return (state.flags & node->value) != 0;
+      case NodeKind::Prune:
+        prune_seen = 1;
+        return 1;
+      case NodeKind::Print:
+        return 1;
+      case NodeKind::ToFile:
+      case NodeKind::ToPipe:
+        output_line(node, state.line);
+        return 1;
+      case NodeKind::StrEq:
+      case NodeKind::StrCaseEq:
+      case NodeKind::Glob:
+      case NodeKind::GlobCase:
+      case NodeKind::Regex:
+      case NodeKind::RegexCase:
+        return string_test(node, state);
+      default:
+        return compare(node, state);
+    }
+  }
+  return 1;  // a missing operand holds, as a missing test does
+}

@@ -1,0 +1,56 @@
+// Evaluating a test tree against one message: the message's state as
+// recorded from its input line, and the run-wide counters that tests read.
+// The file status, the header section and the date are fetched only when a
+// test asks for them, and at most once per message.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <sys/stat.h>
+
+#include "message/message.h"
+#include "test.h"
+
+// Flag bits of MessageState::flags; the masks of the flag keywords.
+enum MessageFlag : int {
+  kFlagPassed = 1,
+  kFlagReplied = 2,
+  kFlagSeen = 4,
+  kFlagTrashed = 8,
+  kFlagDraft = 16,
+  kFlagFlagged = 32,
+  kFlagNew = 64,
+  kFlagCur = 128,
+  kFlagParent = 256,
+  kFlagChild = 512,
+  kFlagInfo = 1024,
+};
+
+// One message under test. Owns its loaded header section and status.
+struct MessageState {
+  char *line = nullptr;        // the input line, trailing blanks cut; borrowed
+  const char *path = nullptr;  // the file name within line; null when unusable
+  std::optional<struct stat> status;  // stat(path), on first need
+  MessagePtr message;                 // header section, on first need
+  int64_t date = 0;                   // Date header time; 0 = not computed
+  int depth = 0;                      // leading spaces and tabs
+  int index = 0;                      // ordinal in the run, from 1
+  int replies = 0;                    // descendants in the thread
+  int picked = 0;
+  int pruned = 0;
+  int flags = 0;
+};
+
+// Run-wide evaluation state.
+extern int next_index;        // the ordinal of the next recorded message
+extern int current_index;     // index of the Current message, 0 until seen
+extern int64_t picked_total;  // lines printed to standard output so far
+extern int prune_seen;        // set by "prune", reset by the thread driver
+
+// Fills a fresh state from a mutable line, which must outlive the state:
+// numbers the message, measures its depth, cuts trailing blanks and reads
+// the flags its name carries.
+void record_message(MessageState &state, char *line);
+
+// 1 when the test holds for the message, else 0. Runs the test's actions.
+int evaluate(const TestNode *node, MessageState &state);

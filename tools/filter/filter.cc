@@ -1,0 +1,23 @@
+#include "filter.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <string>
+
+void print_line(FilterRun &run, const char *line) {
+  if (fputs(line, stdout) == EOF || putchar('\n') == EOF) {
+    if (!run.stdout_error) run.stdout_error = errno;
+  }
+  ++picked_total;
+}
+
+void filter_one(FilterRun &run, const char *line) {
+  static std::string copy;  // the mutable line, its room reused for every message
+  copy.assign(line);
+  MessageState state;
+  record_message(state, copy.data());
+  if (!run.test || evaluate(run.test, state)) {
+    print_line(run, state.line);
+    if (fflush(stdout) == EOF && !run.stdout_error) run.stdout_error = errno;
+  }
+}

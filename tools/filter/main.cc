@@ -1,0 +1,117 @@
+// qxfilter: selects messages with a test and prints their lines.
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <memory>
+#include <new>
+#include <unistd.h>
+
+#include "filter.h"
+#include "output.h"
+#include "parse.h"
+#include "select/files.h"
+#include "select/loop.h"
+
+namespace {
+
+// Thrown from the per-message function when standard output has failed,
+// to end the Message loop early.
+struct OutputGone {};
+
+[[noreturn]] void usage() {
+  fprintf(stderr, "Usage: %s [-Tv] [-t test] [-F file] [msgs...]\n", program_name);
+  exit(1);
+}
+
+void join_test(std::unique_ptr<TestNode> &test, std::unique_ptr<TestNode> more) {
+  test = test_and(std::move(test), std::move(more));
+}
+
+std::unique_ptr<TestNode> parse_file(const char *name) {
+  std::unique_ptr<char[]> text;
+  size_t length;
+  if (int error = file_slurp(name, text, length)) {
+    fprintf(stderr, "%s: error opening file '%s': %s\n", program_name, name, strerror(error));
+    exit(1);
+  }
+  return parse_test(name, text.get());
+}
+
+// A write to a pipe whose reader has gone then fails with EPIPE instead of
+// ending the process, so the summary is still written and every target
+// closed. A caught signal, unlike an ignored one, is reset for the
+// commands of pipe targets.
+void on_broken_pipe(int) {}
+
+void catch_broken_pipes() {
+  struct sigaction action {};
+  action.sa_handler = on_broken_pipe;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGPIPE, &action, nullptr);
+}
+
+int64_t run_loop(FilterRun &run, int count, char **messages) {
+  int64_t tested = 0;
+  auto each = [&run, &tested](const char *line) {
+    ++tested;
+    if (thread_buffering) thread_add(run, line);
+    else filter_one(run, line);
+    if (run.stdout_error) throw OutputGone{};
+  };
+  try {
+    if (count == 0 && isatty(STDIN_FILENO)) message_loop_one(":", each);
+    else message_loop(count, messages, each);
+    if (run.thread) thread_flush(run);
+  } catch (const OutputGone &) {
+    run.thread.reset();  // its lines could not be printed anyway
+  }
+  return tested;
+}
+
+}  // namespace
+
+int main(int argc, char *argv[]) {
+  program_name = argv[0];
+  start_time = time(nullptr);
+  next_index = 1;
+
+  FilterRun run;
+  std::unique_ptr<TestNode> test;
+  bool verbose = false;
+  int option;
+  while ((option = getopt(argc, argv, "+F:Tt:v")) != -1) {
+    switch (option) {
+      case 'F': join_test(test, parse_file(optarg)); break;
+      case 't': join_test(test, parse_test("argv", optarg)); break;
+      case 'T': run.whole_threads = true; thread_buffering = 1; break;
+      case 'v': verbose = true; break;
+      default: usage();
+    }
+  }
+  run.test = test.get();
+  catch_broken_pipes();
+
+  int64_t tested = 0;
+  try {
+    tested = run_loop(run, argc - optind, argv + optind);
+  } catch (const std::bad_alloc &) {
+    errno = ENOMEM;
+    perror("calloc");
+    exit(2);
+  }
+  if (fflush(stdout) == EOF && !run.stdout_error) run.stdout_error = errno;
+  run.test = nullptr;
+  test_free(std::move(test));
+  if (verbose)
+    fprintf(stderr, "%ld mails tested, %ld picked.\n", static_cast<long>(tested),
+            static_cast<long>(picked_total));
+  outputs_close_all();
+  if (run.stdout_error && run.stdout_error != EPIPE) {
+    fprintf(stderr, "%s: standard output: %s\n", program_name, strerror(run.stdout_error));
+    return 1;
+  }
+  return 0;
+}

@@ -1,0 +1,244 @@
+#include "deliver.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "copy.h"
+#include "message/date.h"
+#include "message/message.h"
+#include "select/files.h"
+
+namespace {
+
+// The input of one delivery: standard input or the source file.
+struct Input {
+  UniqueFd fd;
+  struct stat status {};
+  bool have_status = false;
+};
+
+// A delivery's name, made anew whenever its temporary file already exists.
+struct DeliveryName {
+  timeval now{};
+  char unique[kUniqueSize] = {};
+  char temporary[kPathSize] = {};
+};
+
+// Closes a stream left open by a failure, keeping the errno of the failure.
+struct StreamCloser {
+  void operator()(FILE *stream) const {
+    int saved = errno;
+    fclose(stream);
+    errno = saved;
+  }
+};
+using StreamPtr = std::unique_ptr<FILE, StreamCloser>;
+
+// Reports a failure in the tool's words and keeps its errno for the caller.
+int fail(const StoreRun &run, const char *what, const char *name) {
+  int saved = errno;
+  fprintf(stderr, "%s: %s%s: %s\n", store_prefix(run), what, name, strerror(saved));
+  errno = saved;
+  return -1;
+}
+
+// snprintf into a path buffer; a path that does not fit fails rather than
+// being cut, since a cut path could name another place.
+template <typename... Args>
+int path_format(char (&buffer)[kPathSize], const char *format, Args... args) {
+  int length = snprintf(buffer, kPathSize, format, args...);
+  if (length >= 0 && static_cast<size_t>(length) < kPathSize) return 0;
+  errno = ENAMETOOLONG;
+  return -1;
+}
+
+int name_make(const StoreRun &run, DeliveryName &name) {
+  gettimeofday(&name.now, nullptr);
+  unique_name(name.unique, name.now, run.pid, run.deliveries, run.host);
+  return path_format(name.temporary, "%s/tmp/%s", run.target.c_str(), name.unique);
+}
+
+int final_path(const StoreRun &run, const DeliveryName &name, const char *directory,
+               const std::string &flags, char (&buffer)[kPathSize]) {
+  return path_format(buffer, "%s/%s/%s:2,%s", run.target.c_str(), directory, name.unique,
+                     flags.c_str());
+}
+
+bool is_regular_file(const char *path) {
+  struct stat status;
+  return lstat(path, &status) == 0 && S_ISREG(status.st_mode);
+}
+
+// Opens the input. A named source must be a regular file (symbolic links
+// followed): it is opened without blocking, so that a FIFO or a device is
+// refused rather than waited for.
+int open_input(const StoreRun &run, const char *source, Input &input) {
+  if (!source) {
+    input.fd = UniqueFd(fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 0));
+    if (!input.fd) return fail(run, "", "/dev/stdin");
+    input.have_status = fstat(input.fd.fd, &input.status) == 0;
+    return 0;
+  }
+  input.fd = UniqueFd(open(source, O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+  if (!input.fd || fstat(input.fd.fd, &input.status) != 0) return fail(run, "", source);
+  input.have_status = true;
+  if (!S_ISREG(input.status.st_mode)) {
+    errno = S_ISDIR(input.status.st_mode) ? EISDIR : EINVAL;
+    return fail(run, "", source);
+  }
+  int flags = fcntl(input.fd.fd, F_GETFL);
+  if (flags < 0 || fcntl(input.fd.fd, F_SETFL, flags & ~O_NONBLOCK) != 0)
+    return fail(run, "", source);
+  return 0;
+}
+
+// Only the permission bits of a regular file carry over; anything else
+// (a pipe, a terminal, a socket) gives a file for the owner alone.
+mode_t new_file_mode(const Input &input) {
+  if (input.have_status && S_ISREG(input.status.st_mode)) return input.status.st_mode & 0777;
+  return 0600;
+}
+
+// Creates the temporary file exclusively; a name already taken is made
+// anew from a new time.
+UniqueFd temporary_create(const StoreRun &run, const Input &input, DeliveryName &name) {
+  for (;;) {
+    UniqueFd file(open(name.temporary, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
+                       new_file_mode(input)));
+    if (file) return file;
+    if (errno == EEXIST) {
+      if (name_make(run, name) != 0) return file;
+      continue;
+    }
+    if (errno == ENOENT) fail(run, run.target.c_str(), "/tmp");
+    else fail(run, "", name.temporary);
+    return file;
+  }
+}
+
+// The Date header of the head of a stored mbox message, or -1.
+int64_t head_date(const std::string &head) {
+  MessagePtr message = message_from_memory(head.data(), head.size());
+  const char *date = message ? header_find(message.get(), "date") : nullptr;
+  return date ? date_parse(date) : -1;
+}
+
+// Sets the times of a stored message before it is synced: an mbox
+// message's Date as its modification time, or the source's modification
+// time when source times are kept. Failures leave the times as they are.
+void times_set(const StoreRun &run, int fd, const DeliveryName &name, const Input &input,
+               const std::string *head) {
+  timespec times[2] = {{name.now.tv_sec, name.now.tv_usec * 1000L}, {0, 0}};
+  if (head) {
+    int64_t date = head_date(*head);
+    if (date == -1) return;
+    times[1].tv_sec = static_cast<time_t>(date);
+  } else if (run.keep_source_times && input.have_status) {
+    times[1] = input.status.st_mtim;
+  } else {
+    return;
+  }
+  futimens(fd, times);
+}
+
+void announce(const StoreRun &run, const char *path) {
+  if (run.verbose) puts(path);
+}
+
+// Copies one message into a new temporary file, syncs it and renames it
+// into place. mbox is null outside mbox mode. A failure after the create
+// leaves the temporary file in tmp/ and nothing in new/ or cur/.
+int store_copy(const StoreRun &run, const Input &input, InputReader &reader, DeliveryName &name,
+               MboxMessage *mbox) {
+  UniqueFd file = temporary_create(run, input, name);
+  if (!file) return -1;
+  StreamPtr stream(fdopen(file.fd, "w"));
+  if (!stream) return fail(run, "fdopen: ", name.temporary);
+  int fd = file.release();
+
+  std::string head;
+  MessageWriter out{stream.get(), mbox ? &head : nullptr};
+  int copied = mbox ? copy_mbox_message(reader, out, *mbox) : copy_plain(reader, out);
+  if (copied != 0 || fflush(stream.get()) != 0) return -1;
+  times_set(run, fd, name, input, mbox ? &head : nullptr);
+  if (fsync(fd) != 0 || fclose(stream.release()) != 0) return -1;
+
+  const char *directory = run.into_cur || (mbox && mbox->old) ? "cur" : "new";
+  std::string flags = run.flags ? *run.flags : mbox ? mbox_flags(*mbox) : "";
+  char final[kPathSize];
+  if (final_path(run, name, directory, flags, final) != 0 ||
+      rename_noreplace(name.temporary, final) != 0)
+    return -1;
+  announce(run, final);
+  return 0;
+}
+
+// One message, moved by a rename when that is allowed and works, copied
+// otherwise.
+int deliver_single(StoreRun &run, const char *source, bool rename_first, Input &input) {
+  ++run.deliveries;
+  DeliveryName name;
+  if (name_make(run, name) != 0) return -1;
+  if (rename_first) {
+    char final[kPathSize];
+    if (final_path(run, name, "cur", run.flags.value_or(""), final) != 0) return -1;
+    if (rename_noreplace(source, final) == 0) {
+      announce(run, final);
+      return 0;
+    }
+    if (open_input(run, source, input) != 0) return -1;
+  }
+  InputReader reader(input.fd.fd);
+  return store_copy(run, input, reader, name, nullptr);
+}
+
+int deliver_mbox(StoreRun &run, Input &input) {
+  InputReader reader(input.fd.fd);
+  if (mbox_skip_to_first(reader) != 0) return -1;
+  MboxMessage message;
+  do {
+    ++run.deliveries;
+    DeliveryName name;
+    if (name_make(run, name) != 0 || store_copy(run, input, reader, name, &message) != 0)
+      return -1;
+  } while (message.more);
+  return 0;
+}
+
+}  // namespace
+
+const char *store_prefix(const StoreRun &run) {
+  return run.mode == StoreMode::move ? "qxmove" : "qxstore";
+}
+
+void host_part_clean(char *host) {
+  for (char *c = host; *c; ++c)
+    if (*c == '/' || *c == ':') *c = '-';
+}
+
+void host_part_read(StoreRun &run) {
+  if (gethostname(run.host, kHostSize) != 0) run.host[0] = '\0';
+  run.host[kHostSize - 1] = '\0';
+  host_part_clean(run.host);
+  run.pid = static_cast<long>(getpid());
+}
+
+void unique_name(char (&buffer)[kUniqueSize], const timeval &now, long pid, int64_t counter,
+                 const char *host) {
+  snprintf(buffer, kUniqueSize, "%ld.M%06ldP%ldQ%ld.%s", static_cast<long>(now.tv_sec),
+           static_cast<long>(now.tv_usec), pid, static_cast<long>(counter), host);
+}
+
+int maildir_deliver(StoreRun &run, const char *source) {
+  // Only a regular file is ever renamed: never a link, a directory, a
+  // device, nor standard input.
+  bool rename_first = run.rename_first && source && is_regular_file(source);
+  Input input;
+  if (!rename_first && open_input(run, source, input) != 0) return -1;
+  return run.mbox ? deliver_mbox(run, input) : deliver_single(run, source, rename_first, input);
+}
