@@ -23,11 +23,13 @@ function(quobix_test name)
   add_test(NAME ${name} COMMAND ${name})
 endfunction()
 
-# quobix_fuzzer(NAME SOURCES...): a libFuzzer program, built only with QUOBIX_FUZZ.
+# quobix_fuzzer(NAME SOURCES... [LIBS libs...]): a libFuzzer program, built
+# only with QUOBIX_FUZZ.
 function(quobix_fuzzer name)
   if(QUOBIX_FUZZ)
-    add_executable(${name} ${ARGN})
-    target_link_libraries(${name} PRIVATE quobix_common)
+    cmake_parse_arguments(F "" "" "LIBS" ${ARGN})
+    add_executable(${name} ${F_UNPARSED_ARGUMENTS})
+    target_link_libraries(${name} PRIVATE ${F_LIBS} quobix_common)
     target_link_options(${name} PRIVATE -fsanitize=fuzzer)
     set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fuzz)
   endif()
