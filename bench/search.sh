@@ -15,7 +15,7 @@ export LC_ALL=C.UTF-8
 cd "$SCRATCH"
 sh "$HERE/corpus.sh" box "$COUNT"
 find box/cur -type f >names
-c++ -O2 -std=c++20 -o floor "$HERE/search_floor.cc"
+c++ -O2 -std=c++20 -o floor "$HERE/read_floor.cc"
 printf '%d messages, %s\n' "$COUNT" "$(du -sh box | cut -f1)"
 xargs cat <names >/dev/null  # into the page cache
 

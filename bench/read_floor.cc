@@ -1,8 +1,10 @@
-// The floor of a search: reads every file named on standard input (one
-// name a line) and does nothing with it. "whole" reads each whole file
-// into a buffer of its size, as a body search must; "header" reads in
-// 4096-byte steps up to the first empty line, as a header search must.
-// Usage: search_floor whole|header <names
+// The floor of the readers' benchmarks: reads every file named on standard
+// input (one name a line) and does nothing with it. "whole" reads each
+// whole file into a buffer of its size, as a body search must; "header"
+// reads in 4096-byte steps up to the first empty line, as a header search
+// must; "first" reads the first 4096 bytes and prints the name, as a
+// header test that selects every message must.
+// Usage: read_floor whole|header|first <names
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -26,6 +28,11 @@ void read_whole(int fd) {
   }
 }
 
+bool read_first(int fd) {
+  char buffer[4096];
+  return read(fd, buffer, sizeof buffer) > 0;
+}
+
 void read_header(int fd, std::vector<char> &buffer) {
   size_t used = 0;
   for (;;) {
@@ -41,7 +48,7 @@ void read_header(int fd, std::vector<char> &buffer) {
 }  // namespace
 
 int main(int argc, char *argv[]) {
-  bool header = argc > 1 && strcmp(argv[1], "header") == 0;
+  const char *mode = argc > 1 ? argv[1] : "whole";
   std::vector<char> buffer;
   char *line = nullptr;
   size_t capacity = 0;
@@ -50,8 +57,13 @@ int main(int argc, char *argv[]) {
     if (line[length - 1] == '\n') line[length - 1] = '\0';
     int fd = open(line, O_RDONLY);
     if (fd < 0) continue;
-    if (header) read_header(fd, buffer);
-    else read_whole(fd);
+    if (strcmp(mode, "first") == 0) {
+      if (read_first(fd)) puts(line);
+    } else if (strcmp(mode, "header") == 0) {
+      read_header(fd, buffer);
+    } else {
+      read_whole(fd);
+    }
     close(fd);
   }
   free(line);
