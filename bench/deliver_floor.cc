@@ -5,13 +5,14 @@
 //     write, fsync (unless nosync), close, rename into DIR/new/.
 //   deliver_floor rename FROM TO
 //     renames every file of FROM/cur/ into TO/cur/.
+#include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <dirent.h>
-#include <fcntl.h>
 #include <string>
-#include <unistd.h>
 
 namespace {
 

@@ -18,12 +18,18 @@ int main(int argc, char *argv[]) {
   for (long i = 0; i < count; ++i) {
     std::string message = "From sender" + std::to_string(i % 97) +
                           "@example.org Mon Jan  1 00:00:00 2024\n"
-                          "From: Sender <sender" + std::to_string(i % 97) + "@example.org>\n"
+                          "From: Sender <sender" +
+                          std::to_string(i % 97) +
+                          "@example.org>\n"
                           "To: someone@example.org\n"
-                          "Subject: message " + std::to_string(i) + "\n"
-                          "Date: Mon, " + std::to_string(1 + i % 28) +
+                          "Subject: message " +
+                          std::to_string(i) +
+                          "\n"
+                          "Date: Mon, " +
+                          std::to_string(1 + i % 28) +
                           " Jan 2024 12:34:56 +0100\n"
-                          "Message-ID: <" + std::to_string(i) + "@example.org>\n";
+                          "Message-ID: <" +
+                          std::to_string(i) + "@example.org>\n";
     if (i % 3 == 0) message += "Status: RO\nX-Status: A\n";
     message += "\n>From the archive, a quoted line\n";
     while (message.size() + line.size() < size - 1) message += line;

@@ -3,7 +3,6 @@
 #include <sys/stat.h>
 
 #include <filesystem>
-
 #include <string>
 #include <vector>
 
@@ -13,12 +12,12 @@ namespace {
 
 // Input lines of the evaluation table, numbered from 1 in the cases.
 const std::vector<std::string> kLines = {
-    "box/cur/1:2,S",      // 1: Alice, To: bob (no display name), Bob <bob@...net>
-    "box/cur/2:2,FR",     // 2: a reply with a bad date and an X-Mailer
-    "box/new/3",          // 3: Carol, no Date
-    "<placeholder>",      // 4
-    "box/cur/gone:2,S",   // 5: no such file
-    "box/cur/dir",        // 6: a directory
+    "box/cur/1:2,S",       // 1: Alice, To: bob (no display name), Bob <bob@...net>
+    "box/cur/2:2,FR",      // 2: a reply with a bad date and an X-Mailer
+    "box/new/3",           // 3: Carol, no Date
+    "<placeholder>",       // 4
+    "box/cur/gone:2,S",    // 5: no such file
+    "box/cur/dir",         // 6: a directory
     "  box/cur/1:2,S \t",  // 7: message 1 again, indented, trailing blanks
 };
 
@@ -219,14 +218,15 @@ TEST_F(Filter, SeveralTestsMustAllHold) {
   EXPECT_EQ(run({"qxfilter", "-F", "tests.q", "-t", "seen"}, lines),
             (RunResult{"box/new/1:2,S\n", "", 0}));
   // A test file can be a pipe: here a FIFO written by another process.
-  EXPECT_EQ(run({"/bin/sh", "-c", "mkfifo fifo && { echo seen >fifo & } && qxfilter -F fifo"},
-                lines),
-            (RunResult{"box/new/1:2,S\nbox/cur/3:2,S\n", "", 0}));
+  EXPECT_EQ(
+      run({"/bin/sh", "-c", "mkfifo fifo && { echo seen >fifo & } && qxfilter -F fifo"}, lines),
+      (RunResult{"box/new/1:2,S\nbox/cur/3:2,S\n", "", 0}));
 }
 
 TEST_F(Filter, UsageAndErrors) {
   const std::string usage = "Usage: qxfilter [-Tv] [-t test] [-F file] [msgs...]\n";
-  EXPECT_EQ(run({"qxfilter", "-x"}), (RunResult{"", "qxfilter: invalid option -- 'x'\n" + usage, 1}));
+  EXPECT_EQ(run({"qxfilter", "-x"}),
+            (RunResult{"", "qxfilter: invalid option -- 'x'\n" + usage, 1}));
   EXPECT_EQ(run({"qxfilter", "-t"}),
             (RunResult{"", "qxfilter: option requires an argument -- 't'\n" + usage, 1}));
   EXPECT_EQ(run({"qxfilter", "-F", "nope"}, "a\n"),
@@ -261,8 +261,7 @@ TEST_F(Filter, OutputTargets) {
 TEST_F(Filter, TargetThatCannotBeOpenedEndsTheRun) {
   EXPECT_EQ(run({"qxfilter", "-v", "-t", "seen || print > \"no/such\""}, "a:2,S\nb\nc\n"),
             (RunResult{"a:2,S\n", "qxfilter: no/such: No such file or directory\n", 3}));
-  EXPECT_EQ(run({"qxfilter", "-t", "print | \"exit 0\" && print > \"no/such\""}, "a\n").status,
-            3);
+  EXPECT_EQ(run({"qxfilter", "-t", "print | \"exit 0\" && print > \"no/such\""}, "a\n").status, 3);
 }
 
 // A command that stops reading before the end costs its lines, not the run.
@@ -338,9 +337,9 @@ TEST_F(Threads, WholeThreadStopsEvaluatingAtTheFirstSelected) {
   write_file("m1", "From: alice@example.org\n\n");
   write_file("m2", "From: bob@example.org\n\n");
   write_file("m3", "From: bob@example.org\n\n");
-  EXPECT_EQ(run({"qxfilter", "-T", "-t", "print >> \"evaluated\" && from =~ \"bob\""},
-                "m1\n m2\n  m3\n"),
-            (RunResult{"m1\n m2\n  m3\n", "", 0}));
+  EXPECT_EQ(
+      run({"qxfilter", "-T", "-t", "print >> \"evaluated\" && from =~ \"bob\""}, "m1\n m2\n  m3\n"),
+      (RunResult{"m1\n m2\n  m3\n", "", 0}));
   EXPECT_EQ(read_file("evaluated"), "m1\n m2\n");
 }
 

@@ -80,12 +80,12 @@ TEST_F(Folders, PlainSubdirectoriesOfAMaildirOnlyWithDashA) {
 }
 
 TEST_F(Folders, WhatIsAndIsNotAMaildir) {
-  make_dirs("mail/.archive/old");               // a dot-directory outside a maildir is entered
+  make_dirs("mail/.archive/old");  // a dot-directory outside a maildir is entered
   std::filesystem::create_directories(path("mail/half/cur"));  // no new/: not a maildir
-  make_dirs("mail/half/inner");                 // so its plain subdirectories are entered
+  make_dirs("mail/half/inner");  // so its plain subdirectories are entered
   write_file("mail/fake/cur", "a file, not a directory\n");
   std::filesystem::create_directories(path("mail/fake/new"));
-  make_dirs("mail/linked");                     // cur and new may be links to directories
+  make_dirs("mail/linked");  // cur and new may be links to directories
   std::filesystem::remove(path("mail/linked/cur"));
   make_symlink("../inbox/cur", "mail/linked/cur");
   write_file("mail/plainfile", "");
@@ -105,11 +105,11 @@ TEST_F(Folders, LinksInsideTheWalkAreNotFollowed) {
 
 TEST_F(Folders, ArgumentsAreWalkedInOrderAndMayBeLinks) {
   make_symlink("mail/lists", "lists-link");
-  EXPECT_EQ(run({"qxfolders", "lists-link", "mail/inbox/.Sent", "missing", "mail/lists", "",
-                 real + "/mail/lists/a"}),
-            (RunResult{listing({"mail/lists/a", "mail/inbox/.Sent", "mail/lists/a",
-                                "mail/lists/a"}),
-                       "", 0}));
+  EXPECT_EQ(
+      run({"qxfolders", "lists-link", "mail/inbox/.Sent", "missing", "mail/lists", "",
+           real + "/mail/lists/a"}),
+      (RunResult{listing({"mail/lists/a", "mail/inbox/.Sent", "mail/lists/a", "mail/lists/a"}), "",
+                 0}));
 }
 
 TEST_F(Folders, TreesDeeperThanThePathBuffer) {
@@ -123,8 +123,9 @@ TEST_F(Folders, TreesDeeperThanThePathBuffer) {
 }
 
 TEST_F(Folders, UnknownOptionIsAUsageError) {
-  EXPECT_EQ(run({"qxfolders", "-x", "mail"}),
-            (RunResult{"", "qxfolders: invalid option -- 'x'\nUsage: qxfolders [-0a] dirs...\n", 1}));
+  EXPECT_EQ(
+      run({"qxfolders", "-x", "mail"}),
+      (RunResult{"", "qxfolders: invalid option -- 'x'\nUsage: qxfolders [-0a] dirs...\n", 1}));
 }
 
 TEST_F(Folders, LostWorkingDirectoryAtStart) {
@@ -153,7 +154,7 @@ TEST_F(FoldersProfile, NoMaildirEntryIsAUsageError) {
   const std::string usage = "Usage: qxfolders [-0a] dirs...\n";
   EXPECT_EQ(run({"qxfolders"}), (RunResult{"", usage, 1}));  // no Profile at all
   for (const std::string &profile : {"fqdn: x.example\n"s, "maildir:\n"s, "\nmaildir: mail\n"s,
-                                    "\0\xff\x01maildir\0: mail\n"s}) {
+                                     "\0\xff\x01maildir\0: mail\n"s}) {
     write_file(".quobix/profile", profile);
     EXPECT_EQ(run({"qxfolders"}), (RunResult{"", usage, 1})) << profile;
   }

@@ -1,23 +1,24 @@
 #include "harness.h"
 
-#include <algorithm>
-#include <cerrno>
-#include <csignal>
-#include <cstdlib>
-#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
-#include <filesystem>
-#include <fstream>
 #include <poll.h>
 #include <pty.h>
-#include <sstream>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <time.h>
 #include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 
 namespace fs = std::filesystem;
 
@@ -30,13 +31,16 @@ void set_nonblocking(int fd) { fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOC
 std::string escaped(const std::string &text) {
   std::string out;
   for (unsigned char c : text) {
-    if (c == '\n') out += "\\n\n";
-    else if (c == '\t') out += "\\t";
+    if (c == '\n')
+      out += "\\n\n";
+    else if (c == '\t')
+      out += "\\t";
     else if (c < 32 || c >= 127) {
       char hex[8];
       snprintf(hex, sizeof hex, "\\x%02x", c);
       out += hex;
-    } else out += static_cast<char>(c);
+    } else
+      out += static_cast<char>(c);
   }
   return out;
 }
@@ -70,8 +74,10 @@ void Sandbox::TearDown() {
 }
 
 void Sandbox::set_env(const std::string &name, std::optional<std::string> value) {
-  if (value) env[name] = *value;
-  else env.erase(name);
+  if (value)
+    env[name] = *value;
+  else
+    env.erase(name);
 }
 
 std::string Sandbox::path(const std::string &relative) const {
@@ -121,12 +127,10 @@ std::vector<std::string> Sandbox::list_dir(const std::string &relative) const {
   return names;
 }
 
-RunResult Sandbox::run(const std::vector<std::string> &argv, const std::string &input,
-                       Input mode) {
+RunResult Sandbox::run(const std::vector<std::string> &argv, const std::string &input, Input mode) {
   RunResult result;
-  std::string program = argv.at(0).find('/') == std::string::npos
-                            ? bin_dir() + "/" + argv[0]
-                            : argv[0];
+  std::string program =
+      argv.at(0).find('/') == std::string::npos ? bin_dir() + "/" + argv[0] : argv[0];
   std::vector<std::string> environment;
   for (const auto &[name, value] : env) environment.push_back(name + "=" + value);
   std::vector<char *> c_argv, c_env;
@@ -215,8 +219,10 @@ RunResult Sandbox::run(const std::vector<std::string> &argv, const std::string &
       ssize_t n = read(p.fd, chunk, sizeof chunk);
       if (p.fd == terminal) continue;  // the terminal's echo is not output
       std::string &sink = p.fd == out_pipe[0] ? result.out : result.err;
-      if (n > 0) sink.append(chunk, static_cast<size_t>(n));
-      else if (n == 0 || errno != EAGAIN) (p.fd == out_pipe[0] ? out_open : err_open) = false;
+      if (n > 0)
+        sink.append(chunk, static_cast<size_t>(n));
+      else if (n == 0 || errno != EAGAIN)
+        (p.fd == out_pipe[0] ? out_open : err_open) = false;
     }
     if (mode == Input::Pipe && writer >= 0 && written == to_write.size()) {
       close(writer);

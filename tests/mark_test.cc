@@ -97,8 +97,9 @@ TEST_F(Mark, FailedRenameIsReportedAndNeverReplacesAFile) {
 
   std::string long_name = "box/cur/" + std::string(1016, 'n') + ":2,";
   EXPECT_EQ(run({"qxmark", "-S"}, long_name + "\n"),
-            (RunResult{"", "qxmark: can't rename '" + long_name + "' to '" + long_name +
-                               "S': File name too long\n",
+            (RunResult{"",
+                       "qxmark: can't rename '" + long_name + "' to '" + long_name +
+                           "S': File name too long\n",
                        0}));
 }
 

@@ -29,13 +29,14 @@ class Ranges : public Sandbox {
       write_file(std::string(line).substr(strspn(line, " ")), "Subject: x\n\n");
       sequence += std::string(line) + "\n";
     }
-    if (with_sequence) write_file(".quobix/seq", sequence);
-    else std::filesystem::remove(path(".quobix/seq"));
+    if (with_sequence)
+      write_file(".quobix/seq", sequence);
+    else
+      std::filesystem::remove(path(".quobix/seq"));
     make_symlink(current, ".quobix/cur");
   }
   // Runs qxmark -S with each case's arguments over a fresh maildir.
-  void run_cases(const std::vector<RangeCase> &cases,
-                 const std::string &current = "box/cur/c:2,") {
+  void run_cases(const std::vector<RangeCase> &cases, const std::string &current = "box/cur/c:2,") {
     for (const auto &c : cases) {
       std::string shown;
       for (const auto &argument : c.arguments) shown += "'" + argument + "' ";
@@ -92,14 +93,14 @@ TEST_F(Ranges, SelectLinesOfTheSequence) {
 
 TEST_F(Ranges, CurrentMessageOutsideTheSequence) {
   run_cases(
-            {
-                {{"+"}, marked({1})},
-                {{".-"}, marked({1})},
-                {{"="}, "", "can't parse range: =\n"},
-                {{"^"}, "", "message not found for specified range: ^\n"},
-                {{"_"}, marked({1, 2, 3, 4, 5})},
-            },
-            "box/cur/gone:2,");
+      {
+          {{"+"}, marked({1})},
+          {{".-"}, marked({1})},
+          {{"="}, "", "can't parse range: =\n"},
+          {{"^"}, "", "message not found for specified range: ^\n"},
+          {{"_"}, marked({1, 2, 3, 4, 5})},
+      },
+      "box/cur/gone:2,");
 }
 
 TEST_F(Ranges, EmptyOrMissingSequence) {
@@ -109,8 +110,8 @@ TEST_F(Ranges, EmptyOrMissingSequence) {
   EXPECT_EQ(run({"qxmark", "-S", "="}), (RunResult{"", "can't parse range: =\n", 0}));
 
   reset("box/cur/c:2,", false);
-  std::string missing = "could not read sequence '" + path(".quobix/seq") +
-                        "': No such file or directory\n";
+  std::string missing =
+      "could not read sequence '" + path(".quobix/seq") + "': No such file or directory\n";
   EXPECT_EQ(run({"qxmark", "-S", ".", "1"}), (RunResult{"box/cur/c:2,S\n", missing, 0}));
 
   reset();

@@ -167,8 +167,8 @@ TEST_F(Search, BodiesThatAreSearched) {
       {"enclosed message",
        multipart + "--B\nContent-Type: message/rfc822\n\nSubject: in\n\nfoo\n--B--\n", true},
       {"delimiter in mid line", multipart + "--B\n\nbar--B\n\nfoo\n--B--\n", true},
-      {"part without header lines",
-       multipart + "--B\n\nContent-Type: text/html\n\nfoo\n--B--\n", true},
+      {"part without header lines", multipart + "--B\n\nContent-Type: text/html\n\nfoo\n--B--\n",
+       true},
       {"empty part", multipart + "--B\n--B\n\nfoo\n--B--\n", true},
       {"unterminated", multipart + "--B\n\nfoo", true},
       {"CR LF", "Content-Type: multipart/mixed; boundary=B\r\n\r\n--B\r\n\r\nfoo\r\n--B--\r\n",
@@ -220,8 +220,7 @@ TEST_F(Search, MessageSources) {
   EXPECT_EQ(run_on_terminal({"qxsearch", "subject:o"}),
             (RunResult{"box/cur/m1:2,FS\n" + indented, "", 0}));
   EXPECT_EQ(run_on_terminal({"qxsearch", "/:body"}), (RunResult{indented, "", 0}));
-  EXPECT_EQ(run_on_terminal({"qxsearch", "-h", ":S"}),
-            (RunResult{"flags: FS\nflags: S\n", "", 0}));
+  EXPECT_EQ(run_on_terminal({"qxsearch", "-h", ":S"}), (RunResult{"flags: FS\nflags: S\n", "", 0}));
   EXPECT_EQ(run({"qxsearch", "subject:o", "-2"}), (RunResult{indented, "", 0}));
   EXPECT_EQ(run({"qxsearch", "subject:o"}, indented + "missing\nbox/cur/m3:2,\n"),
             (RunResult{indented, "", 0}));

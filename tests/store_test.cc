@@ -139,8 +139,7 @@ TEST_F(Store, ModeComesFromTheProgramNameOnly) {
   EXPECT_EQ(run({path("dir-with-v/qxstore"), "box"}, kMessage), (RunResult{"", "", 0}));
   EXPECT_EQ(only_message("box/new"), kMessage);
   make_symlink(program("qxstore"), "bin/qxmove");
-  EXPECT_EQ(run({path("bin/qxmove"), "box"}, "", Input::Terminal),
-            (RunResult{"", kMoveUsage, 1}));
+  EXPECT_EQ(run({path("bin/qxmove"), "box"}, "", Input::Terminal), (RunResult{"", kMoveUsage, 1}));
 }
 
 TEST_F(Store, FileModeIsThePermissionBitsOfARegularInput) {
@@ -155,8 +154,7 @@ TEST_F(Store, FileModeIsThePermissionBitsOfARegularInput) {
   for (const Case c : {Case{0644, 0644}, Case{06777, 0777}, Case{01640, 0640}}) {
     write_file("input", kMessage);
     chmod(path("input").c_str(), c.input);
-    EXPECT_EQ(shell("umask 0; exec " + program("qxstore") + " box <input"),
-              (RunResult{"", "", 0}));
+    EXPECT_EQ(shell("umask 0; exec " + program("qxstore") + " box <input"), (RunResult{"", "", 0}));
     std::string stored = "box/new/" + list_dir("box/new").at(0);
     EXPECT_EQ(status_of(path(stored)).st_mode & 07777, c.stored) << std::oct << c.input;
     EXPECT_EQ(read_file(stored), kMessage);

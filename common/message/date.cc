@@ -10,7 +10,7 @@ namespace {
 constexpr std::array<std::string_view, 7> kWeekdays = {"mon,", "tue,", "wed,", "thu,",
                                                        "fri,", "sat,", "sun,"};
 constexpr std::array<std::string_view, 12> kMonths = {"jan", "feb", "mar", "apr", "may", "jun",
-                                                       "jul", "aug", "sep", "oct", "nov", "dec"};
+                                                      "jul", "aug", "sep", "oct", "nov", "dec"};
 
 // Matching lower-cases the text by setting bit 0x20, so every table byte
 // must already have it set; a NUL in the text then never matches, and the
@@ -108,8 +108,8 @@ int64_t utc_seconds(const UtcTime &time) {
   int64_t carry = floor_div(month - 1, 12);
   year += carry;
   month -= 12 * carry;  // now 1 (March) to 12 (February)
-  int64_t days = 365 * year - 719498 + year / 4 - year / 100 + year / 400 + 367 * month / 12 +
-                 (time.day - 1);
+  int64_t days =
+      365 * year - 719498 + year / 4 - year / 100 + year / 400 + 367 * month / 12 + (time.day - 1);
   return days * 86400 + time.hour * int64_t{3600} + time.minute * int64_t{60} + time.second;
 }
 

@@ -12,9 +12,9 @@ struct UtcTime {
   int32_t second = 0;
   int32_t minute = 0;
   int32_t hour = 0;
-  int32_t day = 1;     // day of month, from 1
-  int32_t month = 0;   // 0 for January to 11 for December
-  int32_t year = 70;   // counted from 1900
+  int32_t day = 1;    // day of month, from 1
+  int32_t month = 0;  // 0 for January to 11 for December
+  int32_t year = 70;  // counted from 1900
 };
 
 // Seconds since the epoch for the date-time in text, or -1 when it does

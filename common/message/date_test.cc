@@ -145,8 +145,12 @@ TEST(UtcSeconds, AgreesWithGmtimeDayByDay) {
     time_t t = first + day * 86400;
     struct tm tm;
     ASSERT_TRUE(gmtime_r(&t, &tm));
-    UtcTime time{.second = tm.tm_sec, .minute = tm.tm_min, .hour = tm.tm_hour,
-                 .day = tm.tm_mday, .month = tm.tm_mon, .year = tm.tm_year};
+    UtcTime time{.second = tm.tm_sec,
+                 .minute = tm.tm_min,
+                 .hour = tm.tm_hour,
+                 .day = tm.tm_mday,
+                 .month = tm.tm_mon,
+                 .year = tm.tm_year};
     ASSERT_EQ(utc_seconds(time), t) << utc_text(t);
   }
 }

@@ -49,8 +49,8 @@ bool is_base64_space(char c) { return c == '\t' || c == '\n' || c == '\r' || c =
 
 }  // namespace
 
-bool decode_qp(const char *start, const char *end, std::unique_ptr<char[]> &output,
-               size_t &length, bool underscore) {
+bool decode_qp(const char *start, const char *end, std::unique_ptr<char[]> &output, size_t &length,
+               bool underscore) {
   // Every rule writes at most as many bytes as it reads.
   std::unique_ptr<char[]> buffer(new (std::nothrow) char[end - start + 1]);
   if (!buffer) return false;

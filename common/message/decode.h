@@ -11,8 +11,8 @@
 // counted). With underscore set, "_" becomes a space (the "Q" encoding of
 // header words). Malformed escapes are copied unchanged. Returns false,
 // storing nothing, when the buffer cannot be allocated.
-bool decode_qp(const char *start, const char *end, std::unique_ptr<char[]> &output,
-               size_t &length, bool underscore);
+bool decode_qp(const char *start, const char *end, std::unique_ptr<char[]> &output, size_t &length,
+               bool underscore);
 
 // Decodes the base64 bytes from start up to end the same way; the buffer
 // holds three bytes per whole four input bytes, plus the NUL. White space

@@ -76,8 +76,13 @@ TEST(DecodeBase64, GroupsPaddingAndWhiteSpace) {
       {"QUJDQ", "ABC"},
       {"QUJD QU", "ABC"},  // five bytes left, but only two significant
       {"QU*D", "???"},
-      {"QU\x01" "D", "???"},
-      {"QU\xc3" "D" "QUJD", "???ABC"},
+      {"QU\x01"
+       "D",
+       "???"},
+      {"QU\xc3"
+       "D"
+       "QUJD",
+       "???ABC"},
       {"", ""},
       {"AA==", std::string("\0", 1)},
   };
@@ -124,7 +129,9 @@ TEST(DecodeWords, DecodesAndConverts) {
       {"=?ISO-8859-1?Q?caf=E9?=", "caf\xc3\xa9", false},
       {"=?UTF-8?Q?a_b?=", "a b", false},
       {"=?utf-8*en?Q?x?=", "x", false},
-      {"=?UTF-8?Q?" "?=", "", false},
+      {"=?UTF-8?Q?"
+       "?=",
+       "", false},
       {"no words here", "no words here", false},
       // Gaps: white space between or before words goes, other text stays.
       {"=?ISO-8859-1?Q?a?= =?ISO-8859-1?Q?b?=", "ab", false},
@@ -167,7 +174,7 @@ TEST(DecodeWords, CutsToTheBuffer) {
   } cases[] = {
       {"abcdef", 4, "ab"},  // verbatim copies keep a byte of room free
       {"abcdef", 1, ""},
-      {"=?UTF-8?Q?abcdef?=", 4, "abc"},  // conversion may fill the buffer
+      {"=?UTF-8?Q?abcdef?=", 4, "abc"},             // conversion may fill the buffer
       {"=?UTF-8?Q?=C3=A9=C3=A9?=", 4, "\xc3\xa9"},  // never half a character
       {"abc =?UTF-8?Q?x?=", 4, "abc"},
       {"=?UTF-8?Q?x?= abcdef", 5, "x a"},

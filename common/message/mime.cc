@@ -66,9 +66,9 @@ bool delimiter_build(const Message &message, char (&delimiter)[kDelimiterSize], 
 // body; message_from_memory would take its first paragraph for headers.
 MessagePtr part_message(const char *start, const char *end) {
   size_t size = static_cast<size_t>(end - start);
-  size_t blank = (size >= 1 && start[0] == '\n')                      ? 1
+  size_t blank = (size >= 1 && start[0] == '\n')                       ? 1
                  : (size >= 2 && start[0] == '\r' && start[1] == '\n') ? 2
-                                                                      : 0;
+                                                                       : 0;
   if (!blank) return message_from_memory(start, size);
   MessagePtr part = message_from_memory(start, 0);
   if (part) {
@@ -218,8 +218,8 @@ bool mime_next_part(const Message &message, MessagePtr &part) {
 
 bool message_is_mime(const Message &message) {
   if (const char *version = header_key(message, kMimeVersion)) {
-    if (starts_with(version, "1.0") && (version[3] == '\0' || version[3] == ' ' ||
-                                        version[3] == '\t')) {
+    if (starts_with(version, "1.0") &&
+        (version[3] == '\0' || version[3] == ' ' || version[3] == '\t')) {
       return true;
     }
   }

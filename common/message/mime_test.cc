@@ -24,14 +24,12 @@ struct Walk {
 
 // Walks a message made from text with a visitor that, like the search
 // tool, writes a NUL after each body; answer gives the visitor's result.
-Walk walk_text(const std::string &text,
-               const std::function<int(const Visit &)> &answer = nullptr) {
+Walk walk_text(const std::string &text, const std::function<int(const Visit &)> &answer = nullptr) {
   std::string buffer = text;  // its terminator is the byte after the last body
   MessagePtr message = message_from_memory(buffer.data(), buffer.size());
   EXPECT_TRUE(message);
   Walk walk{0, {}};
-  walk.result = mime_walk(*message, 0, [&](int depth, const Message &, char *body,
-                                           size_t length) {
+  walk.result = mime_walk(*message, 0, [&](int depth, const Message &, char *body, size_t length) {
     body[length] = '\0';
     walk.visits.push_back({depth, std::string(body, length)});
     return answer ? answer(walk.visits.back()) : 0;
@@ -73,10 +71,8 @@ TEST(MimeWalk, PlainMessageIsVisitedOnceWithRawBody) {
 TEST(MimeWalk, MessageWithoutBodyIsNotVisited) {
   Message header_only;  // as message_open leaves it: no body pointers
   int calls = 0;
-  EXPECT_EQ(mime_walk(header_only, 0, [&](int, const Message &, char *, size_t) {
-              return ++calls;
-            }),
-            0);
+  EXPECT_EQ(
+      mime_walk(header_only, 0, [&](int, const Message &, char *, size_t) { return ++calls; }), 0);
   EXPECT_EQ(calls, 0);
   const char *type;
   char *body = nullptr;
@@ -114,9 +110,9 @@ TEST(MimeWalk, PartBoundaries) {
       {"CR LF line ends", "--XYZ\r\n\r\na\r\n--XYZ\r\n\r\nb\r\n--XYZ--\r\n", {"a", "b"}},
       {"CR without LF ends the parts", "--XYZ\n\na\n--XYZ\rb\n--XYZ\n\nc\n", {"a"}},
       {"longer boundary is not ours", "--XYZ\n\na\n--XYZW\nb\n--XYZ--\n", {"a\n--XYZW\nb"}},
-      {"empty part is passed over", "--XYZ\n--XYZ\n\na\n--XYZ\n--XYZ\n\nb\n--XYZ--\n",
-       {"a", "b"}},
-      {"part without header lines", "--XYZ\n\nFrom: not a header\n\nsecond\n--XYZ--\n",
+      {"empty part is passed over", "--XYZ\n--XYZ\n\na\n--XYZ\n--XYZ\n\nb\n--XYZ--\n", {"a", "b"}},
+      {"part without header lines",
+       "--XYZ\n\nFrom: not a header\n\nsecond\n--XYZ--\n",
        {"From: not a header\n\nsecond"}},
       {"no header lines, CR LF", "--XYZ\r\n\r\nx: y\r\n\r\nz\r\n--XYZ--\r\n", {"x: y\r\n\r\nz"}},
       {"part with headers", "--XYZ\nX-A: 1\n\nbody\n--XYZ--\n", {"body"}},
@@ -229,7 +225,7 @@ TEST(BoundaryFind, FollowByteDecides) {
     std::string range;
     long position;  // -1 when not found
   } cases[] = {
-      {"--XYZ\n", 0}, {"a--XYZ\r", 1}, {"--XYZ--", 0}, {"--XYZ", -1},
+      {"--XYZ\n", 0},       {"a--XYZ\r", 1},  {"--XYZ--", 0},   {"--XYZ", -1},
       {"--XYZ --XYZ\n", 6}, {"--XYZW\n", -1}, {"----XYZ\n", 2},
   };
   for (const Case &c : cases) {
@@ -243,12 +239,9 @@ TEST(MessageIsMime, Declarations) {
     const char *headers;
     bool mime;
   } cases[] = {
-      {"MIME-Version: 1.0", true},
-      {"MIME-Version: 1.0 (generated)", true},
-      {"MIME-Version: 1.01", false},
-      {"Content-Transfer-Encoding: 8bit", true},
-      {"Content-Type: text/plain", false},
-      {"Subject: 1.0", false},
+      {"MIME-Version: 1.0", true},         {"MIME-Version: 1.0 (generated)", true},
+      {"MIME-Version: 1.01", false},       {"Content-Transfer-Encoding: 8bit", true},
+      {"Content-Type: text/plain", false}, {"Subject: 1.0", false},
   };
   for (const Case &c : cases) {
     std::string text = std::string(c.headers) + "\n\nbody";

@@ -1,11 +1,12 @@
 #include "config.h"
 
+#include <pwd.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <pwd.h>
 #include <string_view>
-#include <unistd.h>
 
 namespace {
 

@@ -1,12 +1,13 @@
 #include "files.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
 #include <new>
-#include <sys/stat.h>
-#include <unistd.h>
 
 UniqueFd &UniqueFd::operator=(UniqueFd &&other) noexcept {
   if (this != &other) {

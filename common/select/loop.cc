@@ -1,13 +1,14 @@
 #include "loop.h"
 
+#include <dirent.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <dirent.h>
 #include <memory>
 #include <string>
-#include <unistd.h>
 
 #include "range.h"
 #include "sequence.h"
@@ -75,9 +76,10 @@ int64_t message_loop(int count, char *const arguments[], const MessageCallback &
       handed += maildir_scan(argument, callback);
     } else if (strcmp(argument, "-") == 0) {
       if (isatty(STDIN_FILENO))
-        fputs("quobix: warning: - now means read mail text from standard input,"
-              " use .- to refer to previous mail\n",
-              stderr);
+        fputs(
+            "quobix: warning: - now means read mail text from standard input,"
+            " use .- to refer to previous mail\n",
+            stderr);
       callback("/dev/stdin");
       ++handed;
     } else {

@@ -13,9 +13,9 @@ int sign(int value) { return (value > 0) - (value < 0); }
 
 TEST(NameCompare, OrdersNumbersByValue) {
   const char *ascending[][2] = {
-      {"a2", "a10"}, {"2", "10"},   {"1.5", "1.10"}, {"01", "02"}, {"010", "09"},
-      {"a00", "a0"}, {"00", "0a"},  {"1", "1a"},     {"a", "b"},   {"0", "1"},
-      {"x9y", "x10y"}, {"1700000000.M1P2Q3", "1700000000.M1P2Q10"},
+      {"a2", "a10"}, {"2", "10"},   {"1.5", "1.10"}, {"01", "02"},
+      {"010", "09"}, {"a00", "a0"}, {"00", "0a"},    {"1", "1a"},
+      {"a", "b"},    {"0", "1"},    {"x9y", "x10y"}, {"1700000000.M1P2Q3", "1700000000.M1P2Q10"},
   };
   for (const auto &pair : ascending) {
     EXPECT_LT(name_compare(pair[0], pair[1]), 0) << pair[0] << " < " << pair[1];
@@ -41,10 +41,9 @@ TEST_F(MaildirScan, ListsCurSortedSkippingDotsAndDirectories) {
   for (const char *name : {"m10", "m9", ".hidden", "m100"}) std::ofstream(dir + "/box/cur/" + name);
   std::ofstream(dir + "/box/new/fresh");
   fs::create_symlink("m9", dir + "/box/cur/link");
-  EXPECT_EQ(scan(dir + "/box"), (std::vector<std::string>{dir + "/box/cur/link",
-                                                          dir + "/box/cur/m9",
-                                                          dir + "/box/cur/m10",
-                                                          dir + "/box/cur/m100"}));
+  EXPECT_EQ(scan(dir + "/box"),
+            (std::vector<std::string>{dir + "/box/cur/link", dir + "/box/cur/m9",
+                                      dir + "/box/cur/m10", dir + "/box/cur/m100"}));
   EXPECT_EQ(scan(dir + "/box/new"), (std::vector<std::string>{dir + "/box/new/fresh"}));
   EXPECT_EQ(scan(dir + "/box/new/fresh"), (std::vector<std::string>{dir + "/box/new/fresh"}));
   EXPECT_EQ(scan(dir + "/missing"), (std::vector<std::string>{}));

@@ -8,11 +8,11 @@
 // Resolution state of one Range argument; value-initialise it before the
 // first call for each Range.
 struct RangeState {
-  int64_t lines = 0;    // lines of the Sequence, 0 until located
-  int64_t cur = 0;      // line of the Current message, 0 when absent
-  int64_t start = 0;    // selected lines, inclusive
+  int64_t lines = 0;  // lines of the Sequence, 0 until located
+  int64_t cur = 0;    // line of the Current message, 0 when absent
+  int64_t start = 0;  // selected lines, inclusive
   int64_t stop = 0;
-  int64_t line = 0;     // line number at position
+  int64_t line = 0;                // line number at position
   const char *position = nullptr;  // next line to look at; null until parsed
 };
 

@@ -21,8 +21,10 @@ class SelectTest : public ::testing::Test {
   }
   void TearDown() override {
     for (const auto &[name, value] : saved) {
-      if (value) setenv(name.c_str(), value->c_str(), 1);
-      else unsetenv(name.c_str());
+      if (value)
+        setenv(name.c_str(), value->c_str(), 1);
+      else
+        unsetenv(name.c_str());
     }
     std::filesystem::remove_all(dir);
   }
@@ -31,8 +33,10 @@ class SelectTest : public ::testing::Test {
       const char *old = getenv(name.c_str());
       saved[name] = old ? std::optional<std::string>(old) : std::nullopt;
     }
-    if (value) setenv(name.c_str(), value->c_str(), 1);
-    else unsetenv(name.c_str());
+    if (value)
+      setenv(name.c_str(), value->c_str(), 1);
+    else
+      unsetenv(name.c_str());
   }
 
   std::string dir;

@@ -46,11 +46,11 @@ void append_vformat(std::string &out, const char *format, va_list args) {
 
 std::string prefix(int line, long column) {
   std::string out;
-  int length = snprintf(nullptr, 0, "%s: parse error: %s:%d:%ld: ", program_name, text_name(),
-                        line, column);
+  int length =
+      snprintf(nullptr, 0, "%s: parse error: %s:%d:%ld: ", program_name, text_name(), line, column);
   out.resize(length + 1);
-  snprintf(out.data(), length + 1, "%s: parse error: %s:%d:%ld: ", program_name, text_name(),
-           line, column);
+  snprintf(out.data(), length + 1, "%s: parse error: %s:%d:%ld: ", program_name, text_name(), line,
+           column);
   out.resize(length);
   return out;
 }

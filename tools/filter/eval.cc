@@ -1,11 +1,12 @@
 #include "eval.h"
 
+#include <fnmatch.h>
+#include <strings.h>
+
 #include <cstdint>
 #include <cstring>
-#include <fnmatch.h>
 #include <optional>
 #include <string>
-#include <strings.h>
 
 #include "message/address.h"
 #include "message/date.h"
@@ -39,8 +40,8 @@ struct FlagLetter {
   int bit;
 };
 constexpr FlagLetter kFlagLetters[] = {
-    {'P', kFlagPassed}, {'R', kFlagReplied}, {'S', kFlagSeen},
-    {'T', kFlagTrashed}, {'D', kFlagDraft},  {'F', kFlagFlagged},
+    {'P', kFlagPassed},  {'R', kFlagReplied}, {'S', kFlagSeen},
+    {'T', kFlagTrashed}, {'D', kFlagDraft},   {'F', kFlagFlagged},
 };
 
 bool is_blank(char c) { return c == ' ' || c == '\t'; }
@@ -89,13 +90,20 @@ int64_t property_value(Property property, MessageState &state) {
       if (property == Property::mtime) return status->st_mtim.tv_sec;
       return status->st_size;
     }
-    case Property::depth: return state.depth;
-    case Property::index: return state.index;
-    case Property::replies: return state.replies;
-    case Property::kept: return picked_total;
-    case Property::date: return state_date(state);
-    case Property::flags: return state.flags;
-    default: parse_error("unknown property");
+    case Property::depth:
+      return state.depth;
+    case Property::index:
+      return state.index;
+    case Property::replies:
+      return state.replies;
+    case Property::kept:
+      return picked_total;
+    case Property::date:
+      return state_date(state);
+    case Property::flags:
+      return state.flags;
+    default:
+      parse_error("unknown property");
   }
 }
 
@@ -110,24 +118,36 @@ int compare(const TestNode *node, MessageState &state) {
   }
   int64_t property = property_value(node->property, state);
   switch (node->kind) {
-    case NodeKind::Lt: return property < value;
-    case NodeKind::Le: return property <= value;
-    case NodeKind::Eq: return property == value;
-    case NodeKind::Ne: return property != value;
-    case NodeKind::Ge: return property >= value;
-    case NodeKind::Gt: return property > value;
-    default: parse_error("invalid operator");
+    case NodeKind::Lt:
+      return property < value;
+    case NodeKind::Le:
+      return property <= value;
+    case NodeKind::Eq:
+      return property == value;
+    case NodeKind::Ne:
+      return property != value;
+    case NodeKind::Ge:
+      return property >= value;
+    case NodeKind::Gt:
+      return property > value;
+    default:
+      parse_error("invalid operator");
   }
 }
 
 bool pattern_matches(const TestNode *node, const char *value) {
   const char *pattern = node->text.c_str();
   switch (node->kind) {
-    case NodeKind::StrEq: return strcmp(pattern, value) == 0;
-    case NodeKind::StrCaseEq: return strcasecmp(pattern, value) == 0;
-    case NodeKind::Glob: return fnmatch(pattern, value, 0) == 0;
-    case NodeKind::GlobCase: return fnmatch(pattern, value, FNM_CASEFOLD) == 0;
-    default: return regexec(node->regex.get(), value, 0, nullptr, 0) == 0;
+    case NodeKind::StrEq:
+      return strcmp(pattern, value) == 0;
+    case NodeKind::StrCaseEq:
+      return strcasecmp(pattern, value) == 0;
+    case NodeKind::Glob:
+      return fnmatch(pattern, value, 0) == 0;
+    case NodeKind::GlobCase:
+      return fnmatch(pattern, value, FNM_CASEFOLD) == 0;
+    default:
+      return regexec(node->regex.get(), value, 0, nullptr, 0) == 0;
   }
 }
 
@@ -147,8 +167,7 @@ int addresses_match(const TestNode *node, const char *value) {
 }
 
 int string_test(const TestNode *node, MessageState &state) {
-  if (node->property == Property::path)
-    return pattern_matches(node, state.path ? state.path : "");
+  if (node->property == Property::path) return pattern_matches(node, state.path ? state.path : "");
   const Message *message = state_message(state);
   const char *value = message ? header_find(message, node->header.c_str()) : nullptr;
   if (!value) return 0;

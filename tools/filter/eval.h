@@ -4,9 +4,10 @@
 // test asks for them, and at most once per message.
 #pragma once
 
+#include <sys/stat.h>
+
 #include <cstdint>
 #include <optional>
-#include <sys/stat.h>
 
 #include "message/message.h"
 #include "test.h"
@@ -28,8 +29,8 @@ enum MessageFlag : int {
 
 // One message under test. Owns its loaded header section and status.
 struct MessageState {
-  char *line = nullptr;        // the input line, trailing blanks cut; borrowed
-  const char *path = nullptr;  // the file name within line; null when unusable
+  char *line = nullptr;               // the input line, trailing blanks cut; borrowed
+  const char *path = nullptr;         // the file name within line; null when unusable
   std::optional<struct stat> status;  // stat(path), on first need
   MessagePtr message;                 // header section, on first need
   int64_t date = 0;                   // Date header time; 0 = not computed

@@ -59,8 +59,10 @@ TEST(RecordMessage, ReadsFlagsDepthAndPathFromTheLine) {
     EXPECT_EQ(state.index, index);
     EXPECT_EQ(next_index, index + 1);
     EXPECT_STREQ(state.line, c.kept_line);
-    if (c.path) EXPECT_STREQ(state.path, c.path);
-    else EXPECT_EQ(state.path, nullptr);
+    if (c.path)
+      EXPECT_STREQ(state.path, c.path);
+    else
+      EXPECT_EQ(state.path, nullptr);
   }
 }
 

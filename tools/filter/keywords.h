@@ -35,16 +35,15 @@ inline constexpr PropertyKeyword kTimeKeywords[] = {
 };
 
 inline constexpr PropertyKeyword kNumericKeywords[] = {
-    {"depth", Property::depth, false},  {"kept", Property::kept, false},
-    {"index", Property::index, false},  {"replies", Property::replies, true},
-    {"size", Property::size, false},    {"total", Property::total, false},
+    {"depth", Property::depth, false}, {"kept", Property::kept, false},
+    {"index", Property::index, false}, {"replies", Property::replies, true},
+    {"size", Property::size, false},   {"total", Property::total, false},
 };
 
 inline constexpr FlagKeyword kFlagKeywords[] = {
-    {"passed", 1, false},  {"replied", 2, false}, {"seen", 4, false},
-    {"trashed", 8, false}, {"draft", 16, false},  {"flagged", 32, false},
-    {"new", 64, false},    {"cur", 128, false},   {"info", 1024, false},
-    {"parent", 256, true}, {"child", 512, true},
+    {"passed", 1, false},  {"replied", 2, false},  {"seen", 4, false},   {"trashed", 8, false},
+    {"draft", 16, false},  {"flagged", 32, false}, {"new", 64, false},   {"cur", 128, false},
+    {"info", 1024, false}, {"parent", 256, true},  {"child", 512, true},
 };
 
 inline constexpr Operator kComparisonOperators[] = {
@@ -54,13 +53,13 @@ inline constexpr Operator kComparisonOperators[] = {
 };
 
 inline constexpr Operator kStringOperators[] = {
-    {"~~~", NodeKind::GlobCase, false},   {"~~", NodeKind::Glob, false},
-    {"=~~", NodeKind::RegexCase, false},  {"=~", NodeKind::Regex, false},
-    {"===", NodeKind::StrCaseEq, false},  {"==", NodeKind::StrEq, false},
-    {"=", NodeKind::StrEq, false},        {"!~~~", NodeKind::GlobCase, true},
-    {"!~~", NodeKind::Glob, true},        {"!=~~", NodeKind::RegexCase, true},
-    {"!=~", NodeKind::Regex, true},       {"!===", NodeKind::StrCaseEq, true},
-    {"!==", NodeKind::StrEq, true},       {"!=", NodeKind::StrEq, true},
+    {"~~~", NodeKind::GlobCase, false},  {"~~", NodeKind::Glob, false},
+    {"=~~", NodeKind::RegexCase, false}, {"=~", NodeKind::Regex, false},
+    {"===", NodeKind::StrCaseEq, false}, {"==", NodeKind::StrEq, false},
+    {"=", NodeKind::StrEq, false},       {"!~~~", NodeKind::GlobCase, true},
+    {"!~~", NodeKind::Glob, true},       {"!=~~", NodeKind::RegexCase, true},
+    {"!=~", NodeKind::Regex, true},      {"!===", NodeKind::StrCaseEq, true},
+    {"!==", NodeKind::StrEq, true},      {"!=", NodeKind::StrEq, true},
 };
 
 // The headers with a keyword of their own; the header name is the keyword.
@@ -69,10 +68,10 @@ inline constexpr std::string_view kHeaderKeywords[] = {"from", "to", "subject"};
 // Every word a primary position tries before it reads an identifier, in the
 // order the levels try them.
 inline constexpr std::string_view kKeywordOrder[] = {
-    "atime",  "ctime",   "mtime", "date",   "depth",   "kept",   "index", "replies",
-    "size",   "total",   "passed", "replied", "seen",  "trashed", "draft", "flagged",
-    "new",    "cur",     "info",  "parent", "child",   "from",   "to",    "subject",
-    "path",   "prune",   "print", "skip",   "let",
+    "atime", "ctime", "mtime",  "date",    "depth", "kept",    "index", "replies",
+    "size",  "total", "passed", "replied", "seen",  "trashed", "draft", "flagged",
+    "new",   "cur",   "info",   "parent",  "child", "from",    "to",    "subject",
+    "path",  "prune", "print",  "skip",    "let",
 };
 
 namespace keyword_checks {

@@ -9,7 +9,7 @@ using Lexer = ParseTest;
 TEST_F(Lexer, SkipBlanksCountsLinesAndSkipsComments) {
   struct Case {
     const char *text;
-    int stop;        // offset where skipping ends
+    int stop;  // offset where skipping ends
     int line;
     int line_start;  // offset of the line start
   };

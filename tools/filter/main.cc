@@ -1,4 +1,6 @@
 // qxfilter: selects messages with a test and prints their lines.
+#include <unistd.h>
+
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -7,7 +9,6 @@
 #include <ctime>
 #include <memory>
 #include <new>
-#include <unistd.h>
 
 #include "filter.h"
 #include "output.h"
@@ -57,13 +58,17 @@ int64_t run_loop(FilterRun &run, int count, char **messages) {
   int64_t tested = 0;
   auto each = [&run, &tested](const char *line) {
     ++tested;
-    if (thread_buffering) thread_add(run, line);
-    else filter_one(run, line);
+    if (thread_buffering)
+      thread_add(run, line);
+    else
+      filter_one(run, line);
     if (run.stdout_error) throw OutputGone{};
   };
   try {
-    if (count == 0 && isatty(STDIN_FILENO)) message_loop_one(":", each);
-    else message_loop(count, messages, each);
+    if (count == 0 && isatty(STDIN_FILENO))
+      message_loop_one(":", each);
+    else
+      message_loop(count, messages, each);
     if (run.thread) thread_flush(run);
   } catch (const OutputGone &) {
     run.thread.reset();  // its lines could not be printed anyway
@@ -84,11 +89,21 @@ int main(int argc, char *argv[]) {
   int option;
   while ((option = getopt(argc, argv, "+F:Tt:v")) != -1) {
     switch (option) {
-      case 'F': join_test(test, parse_file(optarg)); break;
-      case 't': join_test(test, parse_test("argv", optarg)); break;
-      case 'T': run.whole_threads = true; thread_buffering = 1; break;
-      case 'v': verbose = true; break;
-      default: usage();
+      case 'F':
+        join_test(test, parse_file(optarg));
+        break;
+      case 't':
+        join_test(test, parse_test("argv", optarg));
+        break;
+      case 'T':
+        run.whole_threads = true;
+        thread_buffering = 1;
+        break;
+      case 'v':
+        verbose = true;
+        break;
+      default:
+        usage();
     }
   }
   run.test = test.get();

@@ -35,8 +35,8 @@ FILE *output_open(const TestNode *node) {
 
   fflush(stdout);  // what was printed so far comes before the target's output
   const char *target = node->text.c_str();
-  FILE *stream = node->kind == NodeKind::ToPipe ? popen(target, node->mode)
-                                                : fopen(target, node->mode);
+  FILE *stream =
+      node->kind == NodeKind::ToPipe ? popen(target, node->mode) : fopen(target, node->mode);
   if (!stream) {
     fprintf(stderr, "%s: %s: %s\n", program_name, target, strerror(errno));
     exit(3);
@@ -56,8 +56,10 @@ void output_line(const TestNode *node, const char *line) {
 
 void outputs_close_all() {
   for (const OutputTarget &open : targets()) {
-    if (open.kind == NodeKind::ToPipe) pclose(open.stream);
-    else fclose(open.stream);
+    if (open.kind == NodeKind::ToPipe)
+      pclose(open.stream);
+    else
+      fclose(open.stream);
   }
   targets().clear();
 }

@@ -3,7 +3,6 @@
 #include <cstdlib>
 #include <ctime>
 
-
 namespace {
 
 [[noreturn]] void throw_failure(const char *diagnostic, int status) {
@@ -11,24 +10,28 @@ namespace {
 }
 
 constexpr const char *kKindNames[] = {
-    "Or",       "And",    "Cond",     "Not",   "Lt",    "Le",     "Eq",     "Ne",
-    "Ge",       "Gt",     "StrEq",    "StrCaseEq", "Glob", "GlobCase", "Regex", "RegexCase",
-    "Prune",    "Print",  "ToFile",   "ToPipe", "Flag", "Var",
+    "Or",    "And",   "Cond",   "Not",       "Lt",   "Le",       "Eq",    "Ne",
+    "Ge",    "Gt",    "StrEq",  "StrCaseEq", "Glob", "GlobCase", "Regex", "RegexCase",
+    "Prune", "Print", "ToFile", "ToPipe",    "Flag", "Var",
 };
 static_assert(std::size(kKindNames) == static_cast<size_t>(NodeKind::Var) + 1);
 
 constexpr const char *kPropertyNames[] = {
-    "atime", "ctime", "depth", "kept",  "mtime", "path",   "replies",     "size",
+    "atime", "ctime", "depth", "kept",  "mtime",  "path",        "replies",     "size",
     "total", "index", "date",  "flags", "header", "header_addr", "header_disp",
 };
 static_assert(std::size(kPropertyNames) == static_cast<size_t>(Property::header_disp) + 1);
 
 std::string operand_text(const TestNode &node) {
   switch (node.property) {
-    case Property::header: return node.header;
-    case Property::header_addr: return node.header + ".addr";
-    case Property::header_disp: return node.header + ".disp";
-    default: return kPropertyNames[static_cast<int>(node.property)];
+    case Property::header:
+      return node.header;
+    case Property::header_addr:
+      return node.header + ".addr";
+    case Property::header_disp:
+      return node.header + ".disp";
+    default:
+      return kPropertyNames[static_cast<int>(node.property)];
   }
 }
 
@@ -56,7 +59,8 @@ std::string tree_text(const TestNode *node) {
     case NodeKind::Cond:
       return out + "(" + tree_text(node->first.get()) + ", " + tree_text(node->second.get()) +
              ", " + tree_text(node->third.get()) + ")";
-    case NodeKind::Not: return out + "(" + tree_text(node->first.get()) + ")";
+    case NodeKind::Not:
+      return out + "(" + tree_text(node->first.get()) + ")";
     case NodeKind::Lt:
     case NodeKind::Le:
     case NodeKind::Eq:
@@ -71,13 +75,18 @@ std::string tree_text(const TestNode *node) {
     case NodeKind::StrEq:
     case NodeKind::StrCaseEq:
     case NodeKind::Glob:
-    case NodeKind::GlobCase: return out + "(" + operand_text(*node) + ", \"" + node->text + "\")";
+    case NodeKind::GlobCase:
+      return out + "(" + operand_text(*node) + ", \"" + node->text + "\")";
     case NodeKind::ToFile:
-    case NodeKind::ToPipe: return out + "(\"" + node->text + "\", " + node->mode + ")";
-    case NodeKind::FlagTest: return out + "(" + std::to_string(node->value) + ")";
-    case NodeKind::Var: return out + "(" + tree_text(node->binding->value.get()) + ")";
+    case NodeKind::ToPipe:
+      return out + "(\"" + node->text + "\", " + node->mode + ")";
+    case NodeKind::FlagTest:
+      return out + "(" + std::to_string(node->value) + ")";
+    case NodeKind::Var:
+      return out + "(" + tree_text(node->binding->value.get()) + ")";
     case NodeKind::Prune:
-    case NodeKind::Print: return out;
+    case NodeKind::Print:
+      return out;
   }
   return out;
 }

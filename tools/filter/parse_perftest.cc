@@ -20,9 +20,7 @@ std::string chain(int operands) {
   return text;
 }
 
-std::string nesting(int depth) {
-  return std::string(depth, '(') + "new" + std::string(depth, ')');
-}
+std::string nesting(int depth) { return std::string(depth, '(') + "new" + std::string(depth, ')'); }
 
 std::string everyday(int copies) {
   std::string one =

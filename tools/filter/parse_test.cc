@@ -32,7 +32,8 @@ TEST_F(Grammar, LevelsBindInOrder) {
       {"new ? print : seen ? print : skip",
        "Cond(Flag(64), Print, Cond(Flag(4), Print, Not(Print)))"},
       {"new || seen ? print : prune", "Cond(Or(Flag(64), Flag(4)), Print, Prune)"},
-      {"new ? (seen ? print : skip) : skip", "Cond(Flag(64), Cond(Flag(4), Print, Not(Print)), Not(Print))"},
+      {"new ? (seen ? print : skip) : skip",
+       "Cond(Flag(64), Cond(Flag(4), Print, Not(Print)), Not(Print))"},
       {"!seen", "Not(Flag(4))"},
       {"!(mtime > 5)", "Not(Gt(mtime, 5))"},
       {"!size > 5 && new", "And(Not(Gt(size, 5)), Flag(64))"},
@@ -150,7 +151,8 @@ TEST_F(Grammar, Redirections) {
       {"(new && seen) > \"out\"", "And(Flag(64), And(Flag(4), ToFile(\"out\", w+)))"},
       {"size > >> \"f\"", "ToFile(\"f\", a+)"},
       {"size > | \"cmd\"", "ToPipe(\"cmd\", w)"},
-      {"print > \"a\" > \"b\"", "qxfilter: parse error: argv:1:13: trailing garbage at '> \"b\"'\n"},
+      {"print > \"a\" > \"b\"",
+       "qxfilter: parse error: argv:1:13: trailing garbage at '> \"b\"'\n"},
   });
 }
 
@@ -178,10 +180,10 @@ TEST_F(Bindings, ResolveInnermostAndFirst) {
       {"let _a1 = new in _a1", "Var(Flag(64))"},
       {"let x = print in y", "qxfilter: parse error: argv:1:18: unknown expression at 'y'\n"},
       {"let x = x in x", "qxfilter: parse error: argv:1:9: unknown expression at 'x in x'\n"},
-      {"(let x = new in x) && x",
-       "qxfilter: parse error: argv:1:23: unknown expression at 'x'\n"},
+      {"(let x = new in x) && x", "qxfilter: parse error: argv:1:23: unknown expression at 'x'\n"},
       // A name that begins with a keyword is read as the keyword.
-      {"let newest = seen in newest", "qxfilter: parse error: argv:1:25: trailing garbage at 'est'\n"},
+      {"let newest = seen in newest",
+       "qxfilter: parse error: argv:1:25: trailing garbage at 'est'\n"},
   });
 }
 
@@ -224,8 +226,8 @@ TEST_F(Bindings, ChainOfBindingsIsReleasedWithoutRecursion) {
 
 TEST_F(ParseTest, ThreadKeywordsSetThreadBuffering) {
   const std::pair<const char *, int> cases[] = {
-      {"replies > 0", 1}, {"parent", 1},       {"child", 1},
-      {"let x = child in new", 1},  {"replied || depth > 0", 0}, {"passed", 0},
+      {"replies > 0", 1},          {"parent", 1}, {"child", 1}, {"let x = child in new", 1},
+      {"replied || depth > 0", 0}, {"passed", 0},
   };
   for (const auto &[text, expected] : cases) {
     thread_buffering = 0;
@@ -279,7 +281,8 @@ TEST_F(Errors, EveryMessageWithPlaceAndExcerpt) {
       {"new seen", "qxfilter: parse error: argv:1:5: trailing garbage at 'seen'\n"},
       {"new ? seen ? print : skip : skip",
        "qxfilter: parse error: argv:1:12: expected : at '? print : skip :'\n"},
-      {"new && (seen || (draft)", "qxfilter: parse error: argv:1:8: unterminated ( at '(seen || (draft)'\n"},
+      {"new && (seen || (draft)",
+       "qxfilter: parse error: argv:1:8: unterminated ( at '(seen || (draft)'\n"},
       {"", "qxfilter: parse error: argv:1:1: unknown expression at ''\n"},
       {"  # only a comment", "qxfilter: parse error: argv:1:19: unknown expression at ''\n"},
       {"new && ?", "qxfilter: parse error: argv:1:8: unknown expression at '?'\n"},
@@ -291,8 +294,10 @@ TEST_F(Errors, EveryMessageWithPlaceAndExcerpt) {
       {"let x = new print", "qxfilter: parse error: argv:1:13: missing `in` at 'print'\n"},
       {"from.name == \"a\"",
        "qxfilter: parse error: argv:1:6: unknown decode parameter at 'name == \"a\"'\n"},
-      {"fromage == \"a\"", "qxfilter: parse error: argv:1:5: invalid string operator at 'age == \"a\"'\n"},
-      {"path.addr == \"a\"", "qxfilter: parse error: argv:1:5: invalid string operator at '.addr == \"a\"'\n"},
+      {"fromage == \"a\"",
+       "qxfilter: parse error: argv:1:5: invalid string operator at 'age == \"a\"'\n"},
+      {"path.addr == \"a\"",
+       "qxfilter: parse error: argv:1:5: invalid string operator at '.addr == \"a\"'\n"},
       {"subject == new", "qxfilter: parse error: argv:1:12: invalid string at 'new'\n"},
       {"size 10", "qxfilter: parse error: argv:1:6: invalid comparison at '10'\n"},
       {"mtime", "qxfilter: parse error: argv:1:6: invalid comparison at ''\n"},
@@ -324,10 +329,14 @@ TEST_F(Errors, InvalidRegexShowsTheSystemText) {
 TEST_F(Errors, MissingRequiredOperandIsAnInvalidComparison) {
   expect_results({
       {"!size >", "qxfilter: parse error: argv:1:2: invalid comparison at 'size >'\n"},
-      {"size > ? new : seen", "qxfilter: parse error: argv:1:1: invalid comparison at 'size > ? new : s'\n"},
-      {"new ? size > : seen", "qxfilter: parse error: argv:1:7: invalid comparison at 'size > : seen'\n"},
-      {"new ? seen : (size >)", "qxfilter: parse error: argv:1:14: invalid comparison at '(size >)'\n"},
-      {"let x = size > in x", "qxfilter: parse error: argv:1:9: invalid comparison at 'size > in x'\n"},
+      {"size > ? new : seen",
+       "qxfilter: parse error: argv:1:1: invalid comparison at 'size > ? new : s'\n"},
+      {"new ? size > : seen",
+       "qxfilter: parse error: argv:1:7: invalid comparison at 'size > : seen'\n"},
+      {"new ? seen : (size >)",
+       "qxfilter: parse error: argv:1:14: invalid comparison at '(size >)'\n"},
+      {"let x = size > in x",
+       "qxfilter: parse error: argv:1:9: invalid comparison at 'size > in x'\n"},
   });
 }
 
@@ -357,8 +366,8 @@ TEST_F(Errors, NestingBeyondTheLimit) {
   EXPECT_EQ(parse_result(chain.c_str()),
             "qxfilter: parse error: argv:1:" + std::to_string(chain.size() - 3) +
                 ": nesting too deep at 'a998'\n");
-  std::string deep_value = "let x = " + std::string(997, '(') + "new" + std::string(997, ')') +
-                           " in x || !x";
+  std::string deep_value =
+      "let x = " + std::string(997, '(') + "new" + std::string(997, ')') + " in x || !x";
   EXPECT_EQ(parse_result(deep_value.c_str()),
             "qxfilter: parse error: argv:1:" + std::to_string(deep_value.size()) +
                 ": nesting too deep at 'x'\n");

@@ -3,24 +3,25 @@
 // Var nodes of the same name.
 #pragma once
 
+#include <regex.h>
+
 #include <cstdint>
 #include <memory>
-#include <regex.h>
 #include <string>
 #include <string_view>
 
 enum class NodeKind {
-  Or,         // first || second
-  And,        // first && second
-  Cond,       // first ? second : third
-  Not,        // ! first
-  Lt,         // property < value   (the six comparisons: numeric and time)
-  Le,         // property <= value
-  Eq,         // property == value
-  Ne,         // property != value
-  Ge,         // property >= value
-  Gt,         // property > value
-  StrEq,      // string tests: property (path or a header), header, text or regex
+  Or,     // first || second
+  And,    // first && second
+  Cond,   // first ? second : third
+  Not,    // ! first
+  Lt,     // property < value   (the six comparisons: numeric and time)
+  Le,     // property <= value
+  Eq,     // property == value
+  Ne,     // property != value
+  Ge,     // property >= value
+  Gt,     // property > value
+  StrEq,  // string tests: property (path or a header), header, text or regex
   StrCaseEq,
   Glob,
   GlobCase,
@@ -28,10 +29,10 @@ enum class NodeKind {
   RegexCase,
   Prune,
   Print,
-  ToFile,     // writes the line to the file text, opened with mode
-  ToPipe,     // writes the line to the shell command text, opened with mode
-  FlagTest,   // flags & value
-  Var,        // binding->value
+  ToFile,    // writes the line to the file text, opened with mode
+  ToPipe,    // writes the line to the shell command text, opened with mode
+  FlagTest,  // flags & value
+  Var,       // binding->value
 };
 
 enum class Property {

@@ -24,7 +24,9 @@ TEST(ThreadAdd, LinksEachMessageUnderItsParent) {
       {{"a", "  b", " c"}, {-1, 0, 0}, {2, 0, 0}, {P, C, C}},
       {{"a", " b", " c"}, {-1, 0, 0}, {2, 0, 0}, {P, C, C}},
       {{"a", "\tb", " \tc"}, {-1, 0, 1}, {2, 1, 0}, {P, P | C, C}},
-      {{"a", " b", "  c", "   d", " e"}, {-1, 0, 1, 2, 0}, {4, 2, 1, 0, 0},
+      {{"a", " b", "  c", "   d", " e"},
+       {-1, 0, 1, 2, 0},
+       {4, 2, 1, 0, 0},
        {P, P | C, P | C, C, C}},
       // An indented first line starts the thread as if its depth were 0.
       {{"  a", "  b", " c"}, {-1, 0, 0}, {2, 0, 0}, {P, C, C}},

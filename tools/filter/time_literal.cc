@@ -1,10 +1,11 @@
 #include "time_literal.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <sys/stat.h>
 
 #include "parse.h"
 

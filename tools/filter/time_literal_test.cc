@@ -22,7 +22,7 @@ TEST_F(TimeLiteral, FormsAndTheirValues) {
       {"10:30", 1699957800},
       {"-2d", 1699747200},
       {"-0d", 1699920000},
-      {"-d", 1699920000},  // an empty number counts as 0
+      {"-d", 1699920000},    // an empty number counts as 0
       {"-20d", 1698192000},  // across a month boundary: 2023-10-25
       {"-3h", kStart - 3 * 3600},
       {"-5m", kStart - 300},

@@ -1,9 +1,10 @@
 #include "home.h"
 
-#include <cstdio>
-#include <cstdlib>
 #include <pwd.h>
 #include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
 
 namespace {
 

@@ -27,9 +27,12 @@ TEST(HomeExpand, ReplacesOnlyALeadingTildeSlash) {
       {nullptr, "~/Mail", std::string(getpwuid(getuid())->pw_dir) + "/Mail"},
   };
   for (const Expansion &c : cases) {
-    if (c.home) setenv("HOME", c.home, 1);
-    else unsetenv("HOME");
-    EXPECT_EQ(home_expand(c.value), c.expected) << c.value << " with HOME " << (c.home ? c.home : "unset");
+    if (c.home)
+      setenv("HOME", c.home, 1);
+    else
+      unsetenv("HOME");
+    EXPECT_EQ(home_expand(c.value), c.expected)
+        << c.value << " with HOME " << (c.home ? c.home : "unset");
   }
 }
 

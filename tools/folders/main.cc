@@ -1,8 +1,9 @@
 // qxfolders: lists the maildir folders below the given directories, or
 // below the Profile's mail directory.
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
-#include <unistd.h>
 
 #include "home.h"
 #include "message/message.h"

@@ -1,11 +1,12 @@
 #include "walk.h"
 
-#include <cstdio>
 #include <dirent.h>
 #include <fcntl.h>
-#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <cstdio>
+#include <memory>
 
 #include "select/files.h"
 

@@ -1,4 +1,6 @@
 // qxmark: sets and clears maildir flags by renaming message files.
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -7,7 +9,6 @@
 #include <new>
 #include <optional>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "mark.h"
@@ -22,9 +23,9 @@ constexpr size_t kNameSize = 1024;
 struct MarkRun {
   FlagRequests requests{};
   bool verbose = false;
-  std::optional<std::string> current;          // the Current message at start
+  std::optional<std::string> current;                 // the Current message at start
   std::optional<std::vector<std::string>> selection;  // sorted, with -v and a selection
-  std::string changed;                         // reused for every new line
+  std::string changed;                                // reused for every new line
 };
 
 [[noreturn]] void usage() {
@@ -45,15 +46,16 @@ void mark_one(MarkRun &run, const char *line) {
   if (is_selected(run, file) && flags_apply(line, run.requests, run.changed)) {
     const char *new_file = run.changed.c_str() + indent;
     int result = -1;
-    if (run.changed.size() >= kNameSize) errno = ENAMETOOLONG;
-    else result = rename_noreplace(file, new_file);
+    if (run.changed.size() >= kNameSize)
+      errno = ENAMETOOLONG;
+    else
+      result = rename_noreplace(file, new_file);
     if (result == 0) {
       if (run.current && *run.current == file) current_set(new_file);
       puts(run.changed.c_str());
       renamed = true;
     } else {
-      fprintf(stderr, "qxmark: can't rename '%s' to '%s': %s\n", file, new_file,
-              strerror(errno));
+      fprintf(stderr, "qxmark: can't rename '%s' to '%s': %s\n", file, new_file, strerror(errno));
     }
   }
   if (!renamed && run.verbose) puts(line);
@@ -70,10 +72,20 @@ int main(int argc, char *argv[]) {
   int option;
   while ((option = getopt(argc, argv, "+PRSTDFprstdfX:x:v")) != -1) {
     switch (option) {
-      case 'D': case 'F': case 'P': case 'R': case 'S': case 'T':
+      case 'D':
+      case 'F':
+      case 'P':
+      case 'R':
+      case 'S':
+      case 'T':
         run.requests[option] = 1;
         break;
-      case 'd': case 'f': case 'p': case 'r': case 's': case 't':
+      case 'd':
+      case 'f':
+      case 'p':
+      case 'r':
+      case 's':
+      case 't':
         run.requests[option - 'a' + 'A'] = -1;
         break;
       case 'X':
@@ -97,16 +109,22 @@ int main(int argc, char *argv[]) {
 
   try {
     if (!run.verbose || (count == 0 && !terminal)) {
-      if (count == 0 && terminal) message_loop_one(".", mark);
-      else message_loop(count, messages, mark);
+      if (count == 0 && terminal)
+        message_loop_one(".", mark);
+      else
+        message_loop(count, messages, mark);
     } else {
       run.selection.emplace();
       auto collect = [&run](const char *name) { collect_one(run, name); };
-      if (count > 0) message_loop(count, messages, collect);
-      else message_loop_one(".", collect);
+      if (count > 0)
+        message_loop(count, messages, collect);
+      else
+        message_loop_one(".", collect);
       std::sort(run.selection->begin(), run.selection->end());
-      if (terminal) message_loop_one(":", mark);
-      else message_loop(0, nullptr, mark);
+      if (terminal)
+        message_loop_one(":", mark);
+      else
+        message_loop(0, nullptr, mark);
     }
   } catch (const std::bad_alloc &) {
     exit(255);

@@ -7,7 +7,7 @@ namespace {
 struct FlagCase {
   const char *line;
   std::vector<std::pair<std::string, int8_t>> requests;  // in command-line order
-  const char *expected;  // nullptr: the name does not change
+  const char *expected;                                  // nullptr: the name does not change
 };
 
 TEST(FlagsApply, RewritesFlagPartInByteOrder) {

@@ -1,11 +1,12 @@
 #include "host.h"
 
-#include <cstdio>
-#include <cstring>
-#include <memory>
 #include <netdb.h>
 #include <sys/socket.h>
 #include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
 
 #include "message/address.h"
 

@@ -58,5 +58,4 @@ TEST(HostSearch, CanonicalNameComesBeforeTheMailboxDomain) {
   EXPECT_EQ(found(host_search(nullptr, buffer)), found(canonical));
 }
 
-
 }  // namespace

@@ -1,8 +1,9 @@
 #include "id.h"
 
-#include <cstdlib>
 #include <fcntl.h>
 #include <unistd.h>
+
+#include <cstdlib>
 
 #include "select/files.h"
 

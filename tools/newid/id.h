@@ -2,9 +2,10 @@
 // of day, written in base 36.
 #pragma once
 
+#include <sys/time.h>
+
 #include <cstddef>
 #include <cstdint>
-#include <sys/time.h>
 
 // 13 base-36 digits hold any 64-bit value; one more byte for the NUL.
 constexpr size_t kBase36Size = 14;

@@ -1,6 +1,7 @@
 // qxnewid: prints a fresh, globally unique Message-ID.
-#include <cstdio>
 #include <sys/time.h>
+
+#include <cstdio>
 
 #include "host.h"
 #include "id.h"
@@ -12,10 +13,11 @@ int main() {
   char host_buffer[kHostSize];
   const char *host = host_search(profile.get(), host_buffer);
   if (!host) {
-    fputs("qxnewid: failed to find a FQDN for the Message-ID.\n"
-          " Define 'FQDN:' or 'Local-Mailbox:' in ${QUOBIX:-$HOME/.quobix}/profile\n"
-          " or add a FQDN to /etc/hosts.\n",
-          stderr);
+    fputs(
+        "qxnewid: failed to find a FQDN for the Message-ID.\n"
+        " Define 'FQDN:' or 'Local-Mailbox:' in ${QUOBIX:-$HOME/.quobix}/profile\n"
+        " or add a FQDN to /etc/hosts.\n",
+        stderr);
     return 1;
   }
 

@@ -28,18 +28,41 @@ int main(int argc, char *argv[]) {
   int option;
   while ((option = getopt(argc, argv, "+acdhilm:opqv")) != -1) {
     switch (option) {
-      case 'a': search.address_mode = true; break;
-      case 'c': search.count_only = true; break;
-      case 'd': search.decode = true; break;
-      case 'h': search.header_output = true; break;
-      case 'i': search.icase = REG_ICASE; break;
-      case 'l': search.first_header = true; break;
-      case 'm': search.maximum = atol(optarg); break;
-      case 'o': search.only_matching = true; break;
-      case 'p': search.print_all = true; break;
-      case 'q': search.quiet = true; break;
-      case 'v': search.invert = true; break;
-      default: usage();
+      case 'a':
+        search.address_mode = true;
+        break;
+      case 'c':
+        search.count_only = true;
+        break;
+      case 'd':
+        search.decode = true;
+        break;
+      case 'h':
+        search.header_output = true;
+        break;
+      case 'i':
+        search.icase = REG_ICASE;
+        break;
+      case 'l':
+        search.first_header = true;
+        break;
+      case 'm':
+        search.maximum = atol(optarg);
+        break;
+      case 'o':
+        search.only_matching = true;
+        break;
+      case 'p':
+        search.print_all = true;
+        break;
+      case 'q':
+        search.quiet = true;
+        break;
+      case 'v':
+        search.invert = true;
+        break;
+      default:
+        usage();
     }
   }
   if (optind >= argc) usage();

@@ -1,12 +1,13 @@
 // Per message: the flags in the file name, one header, every header, or
 // the text bodies, each handed to match_value.
+#include "search.h"
+
 #include <cstring>
 
 #include "message/address.h"
 #include "message/decode.h"
 #include "message/message.h"
 #include "message/mime.h"
-#include "search.h"
 
 namespace {
 
@@ -20,8 +21,7 @@ void search_flags(Search &search, const char *file) {
 }
 
 void search_headers(Search &search, const char *file, const Message &message) {
-  for (char *entry = header_next(&message, nullptr); entry;
-       entry = header_next(&message, entry)) {
+  for (char *entry = header_next(&message, nullptr); entry; entry = header_next(&message, entry)) {
     char *colon = strchr(entry, ':');
     if (!colon) continue;
     *colon = '\0';  // the entry's name becomes the label for a moment

@@ -33,7 +33,7 @@ struct Search {
   // without it cannot match, which a byte search tells faster.
   std::string literal;
 
-  int64_t count = 0;         // values that counted
+  int64_t count = 0;           // values that counted
   const char *file = nullptr;  // the message whose body is being walked
 
   Search() = default;

@@ -1,8 +1,9 @@
 #include "copy.h"
 
+#include <strings.h>
+
 #include <algorithm>
 #include <cerrno>
-#include <strings.h>
 
 namespace {
 
@@ -37,8 +38,7 @@ static_assert(flags_ascending(), "flag letters must be listed in ascending order
 int write_bytes(MessageWriter &out, std::string_view bytes) {
   if (out.head && out.head->size() < kHeadSize)
     out.head->append(bytes.substr(0, kHeadSize - out.head->size()));
-  if (bytes.empty() || fwrite(bytes.data(), 1, bytes.size(), out.stream) == bytes.size())
-    return 0;
+  if (bytes.empty() || fwrite(bytes.data(), 1, bytes.size(), out.stream) == bytes.size()) return 0;
   return -1;
 }
 

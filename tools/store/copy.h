@@ -12,7 +12,7 @@
 // also kept, so that the Date header can be read without reading the
 // file back.
 struct MessageWriter {
-  FILE *stream = nullptr;     // borrowed
+  FILE *stream = nullptr;       // borrowed
   std::string *head = nullptr;  // kept first bytes, or null
 };
 

@@ -75,10 +75,12 @@ TEST(CopyMbox, SplitsByTheMboxRules) {
        "From a\nS: 1\n\none\n\nFrom b\nS: 2\n\ntwo\n",
        {{"S: 1\n\none\n"}, {"S: 2\n\ntwo\n"}}},
       {"lines before the first separator are skipped", "junk\nFrom a\nS: 1\n", {{"S: 1\n"}}},
-      {"only the last of several blank lines is dropped", "From a\nS: 1\n\nbody\n\n\n",
+      {"only the last of several blank lines is dropped",
+       "From a\nS: 1\n\nbody\n\n\n",
        {{"S: 1\n\nbody\n\n"}}},
       {"a blank line at the very end is dropped", "From a\nS: 1\n\n", {{"S: 1\n"}}},
-      {"a separator as last line gives an empty message", "From a\nS: 1\nFrom b\n",
+      {"a separator as last line gives an empty message",
+       "From a\nS: 1\nFrom b\n",
        {{"S: 1\n"}, {""}}},
       {"one > comes off an escaped From",
        "From a\n\n>From x\n>>From y\n>Fromage\n> From z\n>\n>>\nbody >From\n",
@@ -90,11 +92,13 @@ TEST(CopyMbox, SplitsByTheMboxRules) {
        "From a\nSTATUS: DR\nx-status: FA\n\n",
        {{"", "FRST", false}}},
       {"the letters of the name itself do not count", "From a\nX-STATUS: \n\n", {{""}}},
-      {"other headers that start alike stay", "From a\nStatusx: F\nX-Statu: F\n\n",
+      {"other headers that start alike stay",
+       "From a\nStatusx: F\nX-Statu: F\n\n",
        {{"Statusx: F\nX-Statu: F\n"}}},
       {"no blank line: every line is header", "From a\nS: 1\nStatus: R\n", {{"S: 1\n", "S"}}},
       {"a last line without newline", "From a\nS: 1\n\nend", {{"S: 1\n\nend"}}},
-      {"NUL bytes and CR LF are kept", "From a\r\nS: \0\r\n\r\nb\0dy\r\n"s,
+      {"NUL bytes and CR LF are kept",
+       "From a\r\nS: \0\r\n\r\nb\0dy\r\n"s,
        {{"S: \0\r\n\r\nb\0dy\r\n"s}}},
   };
   for (const MboxCase &c : cases) {
@@ -109,9 +113,9 @@ TEST(CopyMbox, LinesLongerThanTheBuffer) {
   std::string quotes(2 * kReadBufferSize + 3, '>');
   std::string status = "Status: " + std::string(kReadBufferSize, ' ') + "F\n";
   int result = -1;
-  auto stored = split("From a\n" + status + "\n" + line + "\n" + quotes + "From x\n" +
-                          "From " + line + "\nS: 2\n",
-                      result);
+  auto stored = split(
+      "From a\n" + status + "\n" + line + "\n" + quotes + "From x\n" + "From " + line + "\nS: 2\n",
+      result);
   EXPECT_EQ(result, 0);
   ASSERT_EQ(stored.size(), 2u);
   EXPECT_EQ(stored[0], (Stored{"\n" + line + "\n" + quotes.substr(1) + "From x\n", "F"}));

@@ -1,12 +1,13 @@
 #include "deliver.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
 #include <memory>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "copy.h"
 #include "message/date.h"
@@ -108,15 +109,17 @@ mode_t new_file_mode(const Input &input) {
 // anew from a new time.
 UniqueFd temporary_create(const StoreRun &run, const Input &input, DeliveryName &name) {
   for (;;) {
-    UniqueFd file(open(name.temporary, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
-                       new_file_mode(input)));
+    UniqueFd file(
+        open(name.temporary, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, new_file_mode(input)));
     if (file) return file;
     if (errno == EEXIST) {
       if (name_make(run, name) != 0) return file;
       continue;
     }
-    if (errno == ENOENT) fail(run, run.target.c_str(), "/tmp");
-    else fail(run, "", name.temporary);
+    if (errno == ENOENT)
+      fail(run, run.target.c_str(), "/tmp");
+    else
+      fail(run, "", name.temporary);
     return file;
   }
 }
@@ -204,8 +207,7 @@ int deliver_mbox(StoreRun &run, Input &input) {
   do {
     ++run.deliveries;
     DeliveryName name;
-    if (name_make(run, name) != 0 || store_copy(run, input, reader, name, &message) != 0)
-      return -1;
+    if (name_make(run, name) != 0 || store_copy(run, input, reader, name, &message) != 0) return -1;
   } while (message.more);
   return 0;
 }

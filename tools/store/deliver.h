@@ -3,11 +3,12 @@
 // into new/ or cur/, so no reader ever sees a partial message.
 #pragma once
 
+#include <sys/time.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <sys/time.h>
 
 constexpr size_t kHostSize = 64;     // the host part, NUL included
 constexpr size_t kUniqueSize = 128;  // a unique name, NUL included (longer ones are cut)

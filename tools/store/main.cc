@@ -1,11 +1,12 @@
 // qxstore stores the message (or with -M every message of an mbox) read
 // from standard input into a maildir; qxmove, the same program under a
 // second name, moves or copies messages into another maildir.
+#include <unistd.h>
+
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <unistd.h>
 
 #include "deliver.h"
 #include "select/loop.h"
@@ -21,10 +22,9 @@ StoreMode mode_from_name(const char *argv0) {
 }
 
 [[noreturn]] void usage(StoreMode mode) {
-  fputs(mode == StoreMode::move
-            ? "Usage: qxmove [-kv] [msgs...] maildir\n"
-            : "Usage: qxstore [-c] [-v] [-X flags] dir < message\n"
-              "       qxstore -M [-c] [-v] [-X flags] dir < mbox\n",
+  fputs(mode == StoreMode::move ? "Usage: qxmove [-kv] [msgs...] maildir\n"
+                                : "Usage: qxstore [-c] [-v] [-X flags] dir < message\n"
+                                  "       qxstore -M [-c] [-v] [-X flags] dir < mbox\n",
         stderr);
   exit(1);
 }
@@ -33,11 +33,20 @@ int store_main(StoreRun &run, int argc, char *argv[]) {
   int option;
   while ((option = getopt(argc, argv, "cMvX:")) != -1) {
     switch (option) {
-      case 'c': run.into_cur = true; break;
-      case 'M': run.mbox = true; break;
-      case 'v': run.verbose = true; break;
-      case 'X': run.flags = optarg; break;
-      default: usage(run.mode);
+      case 'c':
+        run.into_cur = true;
+        break;
+      case 'M':
+        run.mbox = true;
+        break;
+      case 'v':
+        run.verbose = true;
+        break;
+      case 'X':
+        run.flags = optarg;
+        break;
+      default:
+        usage(run.mode);
     }
   }
   if (argc - optind != 1) usage(run.mode);
@@ -66,9 +75,14 @@ int move_main(StoreRun &run, int argc, char *argv[]) {
   int option;
   while ((option = getopt(argc, argv, "kv")) != -1) {
     switch (option) {
-      case 'k': keep = true; break;
-      case 'v': run.verbose = true; break;
-      default: usage(run.mode);
+      case 'k':
+        keep = true;
+        break;
+      case 'v':
+        run.verbose = true;
+        break;
+      default:
+        usage(run.mode);
     }
   }
   int count = argc - optind;

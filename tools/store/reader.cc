@@ -1,8 +1,9 @@
 #include "reader.h"
 
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstring>
-#include <unistd.h>
 
 ssize_t reader_peek(InputReader &reader, size_t wanted) {
   if (wanted > kReadBufferSize) wanted = kReadBufferSize;

@@ -2,10 +2,11 @@
 // costs the same memory whatever the length of the message or its lines.
 #pragma once
 
+#include <sys/types.h>
+
 #include <cstddef>
 #include <memory>
 #include <string_view>
-#include <sys/types.h>
 
 constexpr size_t kReadBufferSize = 64 * 1024;
 
