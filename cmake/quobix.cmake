@@ -20,7 +20,8 @@ function(quobix_test name)
   add_executable(${name} ${T_UNPARSED_ARGUMENTS})
   target_link_libraries(${name} PRIVATE ${T_LIBS} quobix_common GTest::gtest GTest::gtest_main)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${QUOBIX_TEST_DIR})
-  add_test(NAME ${name} COMMAND ${name})
+  # Each case is its own ctest test, so a failure names itself and reruns alone.
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST)
 endfunction()
 
 # quobix_fuzzer(NAME SOURCES... [LIBS libs...]): a libFuzzer program, built
