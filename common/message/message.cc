@@ -11,7 +11,7 @@
 #include <cstring>
 #include <new>
 
-#include "select/files.h"
+#include "util/files.h"
 
 namespace {
 

@@ -12,10 +12,9 @@
 
 #include "range.h"
 #include "sequence.h"
+#include "util/path.h"
 
 namespace {
-
-constexpr size_t kPathSize = 1024;
 
 // A scandir result: the entries and the array, freed together.
 struct DirectoryListing {
@@ -103,10 +102,9 @@ int64_t message_loop_one(const char *argument, const MessageCallback &callback) 
 }
 
 int64_t maildir_scan(const char *path, const MessageCallback &callback) {
-  char directory[kPathSize];
+  PathBuffer directory;
   const char *suffix = "/cur";
-  int length = snprintf(directory, sizeof directory, "%s%s", path, suffix);
-  if (length < 0 || static_cast<size_t>(length) >= sizeof directory) return 0;
+  if (!path_join(directory, {path, suffix})) return 0;
 
   DirectoryListing listing;
   listing.count = scandir(directory, &listing.entries, nullptr, entry_compare);
@@ -122,12 +120,11 @@ int64_t maildir_scan(const char *path, const MessageCallback &callback) {
   }
 
   int64_t handed = 0;
-  char name[kPathSize];
+  PathBuffer name;
   for (int i = 0; i < listing.count; ++i) {
     const struct dirent *entry = listing.entries[i];
     if (!is_message_entry(entry)) continue;
-    length = snprintf(name, sizeof name, "%s%s/%s", path, suffix, entry->d_name);
-    if (length < 0 || static_cast<size_t>(length) >= sizeof name) continue;  // never a cut name
+    if (!path_join(name, {path, suffix, "/", entry->d_name})) continue;  // never a cut name
     callback(name);
     ++handed;
   }

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "config.h"
-#include "files.h"
+#include "util/files.h"
 
 std::unique_ptr<char[]> sequence_read(const char *path) {
   if (!path) path = getenv("MAILSEQ");

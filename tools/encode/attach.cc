@@ -10,7 +10,7 @@
 #include "disposition.h"
 #include "output.h"
 #include "qp.h"
-#include "select/files.h"
+#include "util/files.h"
 
 namespace {
 

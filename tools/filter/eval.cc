@@ -34,16 +34,6 @@ const std::string *current_name() {
   return name ? &*name : nullptr;
 }
 
-// The maildir flag letters after ":2," and their bits.
-struct FlagLetter {
-  char letter;
-  int bit;
-};
-constexpr FlagLetter kFlagLetters[] = {
-    {'P', kFlagPassed},  {'R', kFlagReplied}, {'S', kFlagSeen},
-    {'T', kFlagTrashed}, {'D', kFlagDraft},   {'F', kFlagFlagged},
-};
-
 bool is_blank(char c) { return c == ' ' || c == '\t'; }
 
 // The status of the file, fetched once; null without a path. A failing
@@ -198,10 +188,7 @@ void record_message(MessageState &state, char *line) {
     state.flags |= kFlagCur;
     current_index = state.index;
   }
-  if (const char *info = strstr(name, ":2,")) {
-    for (const FlagLetter &flag : kFlagLetters)
-      if (strchr(info, flag.letter)) state.flags |= flag.bit;
-  }
+  if (const char *info = flag_part(name)) state.flags |= flag_bits(info);
   state.path = name;
 }
 

@@ -11,15 +11,17 @@
 
 #include "message/message.h"
 #include "test.h"
+#include "util/flags.h"
 
-// Flag bits of MessageState::flags; the masks of the flag keywords.
+// Flag bits of MessageState::flags; the masks of the flag keywords. The
+// maildir flags take theirs from the flag table.
 enum MessageFlag : int {
-  kFlagPassed = 1,
-  kFlagReplied = 2,
-  kFlagSeen = 4,
-  kFlagTrashed = 8,
-  kFlagDraft = 16,
-  kFlagFlagged = 32,
+  kFlagPassed = maildir_flag_bit('P'),
+  kFlagReplied = maildir_flag_bit('R'),
+  kFlagSeen = maildir_flag_bit('S'),
+  kFlagTrashed = maildir_flag_bit('T'),
+  kFlagDraft = maildir_flag_bit('D'),
+  kFlagFlagged = maildir_flag_bit('F'),
   kFlagNew = 64,
   kFlagCur = 128,
   kFlagParent = 256,

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "test.h"
+#include "util/flags.h"
 
 struct PropertyKeyword {
   std::string_view token;
@@ -41,9 +42,17 @@ inline constexpr PropertyKeyword kNumericKeywords[] = {
 };
 
 inline constexpr FlagKeyword kFlagKeywords[] = {
-    {"passed", 1, false},  {"replied", 2, false},  {"seen", 4, false},   {"trashed", 8, false},
-    {"draft", 16, false},  {"flagged", 32, false}, {"new", 64, false},   {"cur", 128, false},
-    {"info", 1024, false}, {"parent", 256, true},  {"child", 512, true},
+    {"passed", maildir_flag_bit('P'), false},
+    {"replied", maildir_flag_bit('R'), false},
+    {"seen", maildir_flag_bit('S'), false},
+    {"trashed", maildir_flag_bit('T'), false},
+    {"draft", maildir_flag_bit('D'), false},
+    {"flagged", maildir_flag_bit('F'), false},
+    {"new", 64, false},
+    {"cur", 128, false},
+    {"info", 1024, false},
+    {"parent", 256, true},
+    {"child", 512, true},
 };
 
 inline constexpr Operator kComparisonOperators[] = {
@@ -102,6 +111,18 @@ constexpr bool masks_are_distinct_bits() {
   return true;
 }
 static_assert(masks_are_distinct_bits());
+
+// Every maildir flag has a keyword: its name, with its bit as the mask.
+constexpr bool every_maildir_flag_has_its_keyword() {
+  for (const MaildirFlag &flag : kMaildirFlags) {
+    bool found = false;
+    for (const auto &keyword : kFlagKeywords)
+      found = found || (keyword.token == flag.name && keyword.mask == flag.bit);
+    if (!found) return false;
+  }
+  return true;
+}
+static_assert(every_maildir_flag_has_its_keyword());
 
 // kKeywordOrder is the levels' tables one after the other.
 constexpr bool keyword_order_matches_tables() {

@@ -13,8 +13,8 @@
 #include "filter.h"
 #include "output.h"
 #include "parse.h"
-#include "select/files.h"
 #include "select/loop.h"
+#include "util/files.h"
 
 namespace {
 

@@ -3,12 +3,11 @@
 #include <pwd.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <cstdlib>
 
-namespace {
+#include "util/path.h"
 
-constexpr size_t kPathSize = 1024;
+namespace {
 
 const char *home_directory() {
   if (const char *home = getenv("HOME")) return home;
@@ -20,7 +19,6 @@ const char *home_directory() {
 
 const char *home_expand(const char *value) {
   if (value[0] != '~' || value[1] != '/') return value;
-  static char path[kPathSize];
-  snprintf(path, sizeof path, "%s/%s", home_directory(), value + 2);
-  return path;
+  static PathBuffer path;
+  return path_join_or_cut(path, {home_directory(), "/", value + 2});
 }

@@ -8,11 +8,11 @@
 #include "home.h"
 #include "message/message.h"
 #include "select/config.h"
+#include "util/path.h"
 #include "walk.h"
 
 namespace {
 
-constexpr size_t kPathSize = 1024;
 constexpr int kLostDirectory = 255;
 
 [[noreturn]] void usage() {
@@ -55,7 +55,7 @@ int main(int argc, char *argv[]) {
 
   // Each walk ends in the parent of its directory's target, which for a
   // link is not where it started, so every argument starts from here.
-  char start[kPathSize];
+  PathBuffer start;
   if (!getcwd(start, sizeof start)) fail("qxfolders: getcwd");
   for (int i = optind; i < argc; ++i) {
     if (!folder_walk(argv[i], settings)) return kLostDirectory;

@@ -8,11 +8,11 @@
 #include <cstdio>
 #include <memory>
 
-#include "select/files.h"
+#include "util/files.h"
+#include "util/path.h"
 
 namespace {
 
-constexpr size_t kPathSize = 1024;
 // Every level below the top adds at least two bytes ("/" and a name) to the
 // absolute path, so nothing this deep fits the getcwd buffer and can be
 // printed; stopping here also bounds recursion and open descriptors.
@@ -31,7 +31,7 @@ bool is_directory(const char *name) {
 bool is_maildir() { return is_directory("cur") && is_directory("new"); }
 
 void print_working_directory(char separator) {
-  char path[kPathSize];
+  PathBuffer path;
   if (getcwd(path, sizeof path)) printf("%s%c", path, separator);
 }
 

@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -13,12 +14,12 @@
 
 #include "mark.h"
 #include "select/config.h"
-#include "select/files.h"
 #include "select/loop.h"
+#include "util/files.h"
+#include "util/flags.h"
+#include "util/path.h"
 
 namespace {
-
-constexpr size_t kNameSize = 1024;
 
 struct MarkRun {
   FlagRequests requests{};
@@ -46,7 +47,7 @@ void mark_one(MarkRun &run, const char *line) {
   if (is_selected(run, file) && flags_apply(line, run.requests, run.changed)) {
     const char *new_file = run.changed.c_str() + indent;
     int result = -1;
-    if (run.changed.size() >= kNameSize)
+    if (run.changed.size() >= kPathSize)
       errno = ENAMETOOLONG;
     else
       result = rename_noreplace(file, new_file);
@@ -61,6 +62,30 @@ void mark_one(MarkRun &run, const char *line) {
   if (!renamed && run.verbose) puts(line);
 }
 
+constexpr std::string_view kOptions = "+PRSTDFprstdfX:x:v";
+
+constexpr bool every_flag_is_an_option() {
+  for (const MaildirFlag &flag : kMaildirFlags)
+    if (kOptions.find(flag.letter) == kOptions.npos ||
+        kOptions.find(static_cast<char>(flag.letter - 'A' + 'a')) == kOptions.npos)
+      return false;
+  return true;
+}
+static_assert(every_flag_is_an_option());
+
+// A flag letter sets its flag, the same letter in lower case clears it.
+bool flag_option(FlagRequests &requests, int option) {
+  if (option < 0 || option > 127) return false;
+  if (maildir_flag(static_cast<char>(option))) {
+    requests[option] = 1;
+    return true;
+  }
+  int upper = toupper(option);
+  if (upper == option || !maildir_flag(static_cast<char>(upper))) return false;
+  requests[upper] = -1;
+  return true;
+}
+
 void collect_one(MarkRun &run, const char *line) {
   run.selection->emplace_back(line + strspn(line, " \t"));
 }
@@ -70,24 +95,8 @@ void collect_one(MarkRun &run, const char *line) {
 int main(int argc, char *argv[]) {
   MarkRun run;
   int option;
-  while ((option = getopt(argc, argv, "+PRSTDFprstdfX:x:v")) != -1) {
+  while ((option = getopt(argc, argv, kOptions.data())) != -1) {
     switch (option) {
-      case 'D':
-      case 'F':
-      case 'P':
-      case 'R':
-      case 'S':
-      case 'T':
-        run.requests[option] = 1;
-        break;
-      case 'd':
-      case 'f':
-      case 'p':
-      case 'r':
-      case 's':
-      case 't':
-        run.requests[option - 'a' + 'A'] = -1;
-        break;
       case 'X':
         flags_request(run.requests, optarg, 1);
         break;
@@ -98,7 +107,7 @@ int main(int argc, char *argv[]) {
         run.verbose = true;
         break;
       default:
-        usage();
+        if (!flag_option(run.requests, option)) usage();
     }
   }
   if (const char *current = current_get()) run.current = current;

@@ -1,14 +1,16 @@
 #include "mark.h"
 
+#include "util/flags.h"
+
 void flags_request(FlagRequests &requests, std::string_view letters, int8_t request) {
   for (unsigned char letter : letters)
     if (letter < 128) requests[letter] = request;
 }
 
 bool flags_apply(std::string_view line, const FlagRequests &requests, std::string &changed) {
-  size_t marker = line.find(":2,");
-  if (marker == std::string_view::npos) return false;
-  std::string_view old_flags = line.substr(marker + 3);
+  size_t start = flag_part_start(line);
+  if (start == std::string_view::npos) return false;
+  std::string_view old_flags = line.substr(start);
 
   std::array<bool, 128> present{};
   for (unsigned char flag : old_flags)
@@ -22,7 +24,7 @@ bool flags_apply(std::string_view line, const FlagRequests &requests, std::strin
   }
   if (!differs) return false;
 
-  changed.assign(line.substr(0, marker + 3));
+  changed.assign(line.substr(0, start));
   for (size_t flag = 0; flag < wanted.size(); ++flag)
     if (wanted[flag]) changed += static_cast<char>(flag);
   for (unsigned char flag : old_flags)

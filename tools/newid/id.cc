@@ -5,7 +5,7 @@
 
 #include <cstdlib>
 
-#include "select/files.h"
+#include "util/files.h"
 
 namespace {
 

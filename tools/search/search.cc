@@ -8,6 +8,7 @@
 #include "message/decode.h"
 #include "message/message.h"
 #include "message/mime.h"
+#include "util/flags.h"
 
 namespace {
 
@@ -17,7 +18,7 @@ constexpr size_t kDecodedSize = 4096;  // -d decodes a value into this much
 const char *file_path(const char *name) { return name + strspn(name, " \t"); }
 
 void search_flags(Search &search, const char *file) {
-  if (const char *flags = strstr(file, ":2,")) match_value(search, file, "flags", flags + 3);
+  if (const char *flags = flag_part(file)) match_value(search, file, "flags", flags);
 }
 
 void search_headers(Search &search, const char *file, const Message &message) {

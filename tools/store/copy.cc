@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "util/flags.h"
+
 namespace {
 
 constexpr std::string_view kSeparator = "From ";
@@ -28,12 +30,12 @@ constexpr bool flags_ascending() {
   char last = 0;
   for (const StatusLetter &letter : kStatusLetters) {
     if (letter.flag == 0) continue;
-    if (letter.flag <= last) return false;
+    if (letter.flag <= last || !maildir_flag(letter.flag)) return false;
     last = letter.flag;
   }
   return true;
 }
-static_assert(flags_ascending(), "flag letters must be listed in ascending order");
+static_assert(flags_ascending(), "status letters give maildir flags in ascending order");
 
 int write_bytes(MessageWriter &out, std::string_view bytes) {
   if (out.head && out.head->size() < kHeadSize)

@@ -12,7 +12,8 @@
 #include "copy.h"
 #include "message/date.h"
 #include "message/message.h"
-#include "select/files.h"
+#include "util/files.h"
+#include "util/flags.h"
 
 namespace {
 
@@ -48,26 +49,18 @@ int fail(const StoreRun &run, const char *what, const char *name) {
   return -1;
 }
 
-// snprintf into a path buffer; a path that does not fit fails rather than
-// being cut, since a cut path could name another place.
-template <typename... Args>
-int path_format(char (&buffer)[kPathSize], const char *format, Args... args) {
-  int length = snprintf(buffer, kPathSize, format, args...);
-  if (length >= 0 && static_cast<size_t>(length) < kPathSize) return 0;
-  errno = ENAMETOOLONG;
-  return -1;
-}
-
 int name_make(const StoreRun &run, DeliveryName &name) {
   gettimeofday(&name.now, nullptr);
   unique_name(name.unique, name.now, run.pid, run.deliveries, run.host);
-  return path_format(name.temporary, "%s/tmp/%s", run.target.c_str(), name.unique);
+  // A path that does not fit fails rather than being cut, since a cut
+  // path could name another place.
+  return path_join(name.temporary, {run.target, "/tmp/", name.unique}) ? 0 : -1;
 }
 
 int final_path(const StoreRun &run, const DeliveryName &name, const char *directory,
-               const std::string &flags, char (&buffer)[kPathSize]) {
-  return path_format(buffer, "%s/%s/%s:2,%s", run.target.c_str(), directory, name.unique,
-                     flags.c_str());
+               const std::string &flags, PathBuffer &buffer) {
+  return path_join(buffer, {run.target, "/", directory, "/", name.unique, kFlagMarker, flags}) ? 0
+                                                                                               : -1;
 }
 
 bool is_regular_file(const char *path) {

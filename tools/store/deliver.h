@@ -10,9 +10,10 @@
 #include <optional>
 #include <string>
 
+#include "util/path.h"
+
 constexpr size_t kHostSize = 64;     // the host part, NUL included
 constexpr size_t kUniqueSize = 128;  // a unique name, NUL included (longer ones are cut)
-constexpr size_t kPathSize = 1024;   // a temporary or final path, NUL included
 
 enum class StoreMode { store, move };
 

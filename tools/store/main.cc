@@ -10,6 +10,7 @@
 
 #include "deliver.h"
 #include "select/loop.h"
+#include "util/flags.h"
 
 namespace {
 
@@ -64,8 +65,8 @@ int store_main(StoreRun &run, int argc, char *argv[]) {
 // arguments; among names read from standard input it is just a path.
 void move_one(StoreRun &run, const char *line, bool names_on_stdin) {
   const char *name = line + strspn(line, " \t");
-  const char *flags = strstr(name, ":2,");
-  run.flags = flags ? flags + 3 : "";
+  const char *flags = flag_part(name);
+  run.flags = flags ? flags : "";
   bool from_stdin = !names_on_stdin && strcmp(name, "/dev/stdin") == 0;
   if (maildir_deliver(run, from_stdin ? nullptr : name) != 0) perror("qxmove");
 }
