@@ -7,6 +7,7 @@
 
 #include "config.h"
 #include "sequence.h"
+#include "util/error.h"
 
 namespace {
 
@@ -17,16 +18,13 @@ bool at_element_end(const char *text) { return *text == '\0' || is_separator(*te
 
 int64_t depth_of(const char *line) { return static_cast<int64_t>(strspn(line, " \t")); }
 
-// Converts a decimal number as strtol does; a failure ends the process.
+// Converts a decimal number as strtol does; a failure ends the tool.
 int64_t number_at(const char *&text) {
   char *end = nullptr;
   errno = 0;
   long long value = strtoll(text, &end, 10);
   if (end == text && errno == 0) errno = EINVAL;
-  if (errno != 0) {
-    perror("strtol");
-    exit(2);
-  }
+  if (errno != 0) throw errno_exit("strtol", errno, 2);
   text = end;
   return value;
 }

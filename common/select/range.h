@@ -19,7 +19,7 @@ struct RangeState {
 // Stores the next name the Range selects (a whole Sequence line,
 // indentation included) in name and returns true; false when the Range is
 // used up or malformed (reported on standard error). A number that cannot
-// be converted ends the process with status 2.
+// be converted throws ToolExit (perror "strtol", status 2).
 bool range_resolve(const char *text, const char *range, RangeState &state, std::string &name);
 
 // Line number of the thread parent of line n (the nearest earlier line one

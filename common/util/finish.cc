@@ -1,19 +1,33 @@
 #include "finish.h"
 
+#include <poll.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 
 #include "error.h"
 
+namespace {
+
+// The error of an earlier failed write whose errno is gone: a pipe or
+// socket whose reader has left reports that to poll.
+int earlier_write_error() {
+  pollfd out{STDOUT_FILENO, POLLOUT, 0};
+  if (poll(&out, 1, 0) == 1 && (out.revents & (POLLERR | POLLHUP))) return EPIPE;
+  return EIO;
+}
+
+}  // namespace
+
 int stdout_finish(const char *tool, int status, int error_status, int write_error) {
-  errno = 0;
   if (fflush(stdout) == EOF) {
     write_error = errno;
   } else if (!write_error && ferror(stdout)) {
-    // An earlier write failed and its data was dropped; its errno is gone.
-    write_error = EIO;
+    write_error = earlier_write_error();
   }
+  clearerr(stdout);  // reported once, also when a caller finishes twice
   if (!write_error || write_error == EPIPE) return status;
   fprintf(stderr, "%s: standard output: %s\n", tool, strerror(write_error));
   return error_status;

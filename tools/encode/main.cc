@@ -8,6 +8,7 @@
 
 #include "check.h"
 #include "compose.h"
+#include "util/finish.h"
 
 namespace {
 
@@ -16,10 +17,7 @@ namespace {
   exit(1);
 }
 
-}  // namespace
-
-int main(int argc, char *argv[]) {
-  srand48(time(nullptr) ^ getpid());
+int encode_main(int argc, char *argv[]) {
   bool check = false;
   ComposeOptions options;
   int option;
@@ -40,4 +38,11 @@ int main(int argc, char *argv[]) {
   }
   if (optind < argc) usage();
   return check ? mime_check() : compose(options);
+}
+
+}  // namespace
+
+int main(int argc, char *argv[]) {
+  srand48(time(nullptr) ^ getpid());
+  return tool_main("qxencode", 1, [&] { return encode_main(argc, argv); });
 }

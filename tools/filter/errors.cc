@@ -1,19 +1,28 @@
 // Parse errors: the diagnostic names the program, the text and the place,
-// and the program ends with status 2.
+// and the run ends with status 2 (a ToolExit for the tool's main).
 #include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <string>
 
 #include "lexer.h"
+#include "util/error.h"
 
 namespace {
 
-void write_and_exit(const char *diagnostic, int status) {
-  fputs(diagnostic, stderr);
-  exit(status);
+// Memory may have run out: a diagnostic that cannot be copied is written
+// here rather than lost.
+[[noreturn]] void end_run(const char *diagnostic, int status) {
+  ToolExit end{{}, status};
+  try {
+    end.message = diagnostic;
+  } catch (const std::bad_alloc &) {
+    fputs(diagnostic, stderr);
+  }
+  throw end;
 }
 
 // The parse in progress, and where the last one ended: errors raised by
@@ -57,7 +66,7 @@ std::string prefix(int line, long column) {
 
 [[noreturn]] void fail(const char *diagnostic) {
   parse_failure(diagnostic, 2);
-  exit(2);  // a replaced handler that returns still ends the program
+  end_run(diagnostic, 2);  // a replaced handler that returns still ends the run
 }
 
 [[noreturn]] void fail_with(std::string diagnostic, const char *format, va_list args) {
@@ -68,7 +77,7 @@ std::string prefix(int line, long column) {
 
 }  // namespace
 
-void (*parse_failure)(const char *diagnostic, int status) = write_and_exit;
+void (*parse_failure)(const char *diagnostic, int status) = end_run;
 
 Parser::Parser(const char *name, const char *text) : text_name(name), at{text, text, 1} {
   active_parser = this;

@@ -15,6 +15,7 @@
 #include "parse.h"
 #include "select/loop.h"
 #include "util/files.h"
+#include "util/finish.h"
 
 namespace {
 
@@ -76,13 +77,7 @@ int64_t run_loop(FilterRun &run, int count, char **messages) {
   return tested;
 }
 
-}  // namespace
-
-int main(int argc, char *argv[]) {
-  program_name = argv[0];
-  start_time = time(nullptr);
-  next_index = 1;
-
+int filter_main(int argc, char *argv[]) {
   FilterRun run;
   std::unique_ptr<TestNode> test;
   bool verbose = false;
@@ -115,7 +110,7 @@ int main(int argc, char *argv[]) {
   } catch (const std::bad_alloc &) {
     errno = ENOMEM;
     perror("calloc");
-    exit(2);
+    return 2;
   }
   if (fflush(stdout) == EOF && !run.stdout_error) run.stdout_error = errno;
   run.test = nullptr;
@@ -124,9 +119,14 @@ int main(int argc, char *argv[]) {
     fprintf(stderr, "%ld mails tested, %ld picked.\n", static_cast<long>(tested),
             static_cast<long>(picked_total));
   outputs_close_all();
-  if (run.stdout_error && run.stdout_error != EPIPE) {
-    fprintf(stderr, "%s: standard output: %s\n", program_name, strerror(run.stdout_error));
-    return 1;
-  }
-  return 0;
+  return stdout_finish(program_name, 0, 1, run.stdout_error);
+}
+
+}  // namespace
+
+int main(int argc, char *argv[]) {
+  program_name = argv[0];
+  start_time = time(nullptr);
+  next_index = 1;
+  return tool_main(program_name, 1, [&] { return filter_main(argc, argv); });
 }

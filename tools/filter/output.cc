@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "parse.h"
+#include "util/error.h"
 
 namespace {
 
@@ -38,8 +39,8 @@ FILE *output_open(const TestNode *node) {
   FILE *stream =
       node->kind == NodeKind::ToPipe ? popen(target, node->mode) : fopen(target, node->mode);
   if (!stream) {
-    fprintf(stderr, "%s: %s: %s\n", program_name, target, strerror(errno));
-    exit(3);
+    int error = errno;
+    throw errno_exit((std::string(program_name) + ": " + target).c_str(), error, 3);
   }
   targets().push_back({node->kind, node->text, node->mode, stream});
   return stream;

@@ -9,7 +9,7 @@
 
 // The open stream for a ToFile or ToPipe node. Flushes standard output
 // before opening a new target; a target that cannot be opened ends the run
-// with status 3.
+// with status 3 (a ToolExit).
 FILE *output_open(const TestNode *node);
 
 // Writes line and a newline to the node's target and flushes it. A reader

@@ -20,8 +20,8 @@ extern int thread_buffering;
 
 // Parses one test. text_name is "argv" for a -t test or the file name for
 // a -F file and appears in error messages. Returns nullptr for an empty
-// test. The tree keeps no pointer into text. Any error ends the program
-// with status 2, through parse_failure.
+// test. The tree keeps no pointer into text. Any error ends the run with
+// status 2, through parse_failure.
 std::unique_ptr<TestNode> parse_test(const char *text_name, const char *text);
 
 // Form A diagnostic: the message (a printf format) at the reading position
@@ -30,6 +30,7 @@ std::unique_ptr<TestNode> parse_test(const char *text_name, const char *text);
 [[noreturn]] void parse_error(const char *format, ...) __attribute__((format(printf, 1, 2)));
 
 // Receives every complete diagnostic of the parser (with its newline) and
-// the exit status. The default writes the diagnostic to standard error and
-// exits; tests and the fuzzer install one that throws. Must not return.
+// the exit status. The default throws them as a ToolExit for the tool's
+// main; tests and the fuzzer install one that throws their own. Must not
+// return.
 extern void (*parse_failure)(const char *diagnostic, int status);

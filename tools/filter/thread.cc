@@ -7,6 +7,7 @@
 #include <new>
 
 #include "filter.h"
+#include "util/error.h"
 
 namespace {
 
@@ -14,9 +15,10 @@ std::unique_ptr<char[]> copy_line(const char *line) {
   size_t size = strlen(line) + 1;
   std::unique_ptr<char[]> copy(new (std::nothrow) char[size]);
   if (!copy) {
+    // Memory has run out: the message is written here, without allocating.
     errno = ENOMEM;
     perror("strdup");
-    exit(2);
+    throw ToolExit{{}, 2};
   }
   memcpy(copy.get(), line, size);
   return copy;

@@ -2,12 +2,15 @@
 // below the Profile's mail directory.
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 
 #include "home.h"
 #include "message/message.h"
 #include "select/config.h"
+#include "util/error.h"
+#include "util/finish.h"
 #include "util/path.h"
 #include "walk.h"
 
@@ -20,10 +23,7 @@ constexpr int kLostDirectory = 255;
   exit(1);
 }
 
-[[noreturn]] void fail(const char *what) {
-  perror(what);
-  exit(kLostDirectory);
-}
+[[noreturn]] void fail(const char *what) { throw errno_exit(what, errno, kLostDirectory); }
 
 // Walks the Profile's "maildir:" directory; without one there is nothing
 // to list and the user is told how to call the tool.
@@ -34,9 +34,7 @@ int walk_profile_directory(const FolderSettings &settings) {
   return folder_walk(home_expand(value), settings) ? 0 : kLostDirectory;
 }
 
-}  // namespace
-
-int main(int argc, char *argv[]) {
+int folders_main(int argc, char *argv[]) {
   FolderSettings settings;
   int option;
   while ((option = getopt(argc, argv, "0a")) != -1) {
@@ -62,4 +60,10 @@ int main(int argc, char *argv[]) {
     if (chdir(start) != 0) fail("qxfolders: chdir");
   }
   return 0;
+}
+
+}  // namespace
+
+int main(int argc, char *argv[]) {
+  return tool_main("qxfolders", kLostDirectory, [&] { return folders_main(argc, argv); });
 }

@@ -16,6 +16,7 @@
 #include "select/config.h"
 #include "select/loop.h"
 #include "util/files.h"
+#include "util/finish.h"
 #include "util/flags.h"
 #include "util/path.h"
 
@@ -90,9 +91,7 @@ void collect_one(MarkRun &run, const char *line) {
   run.selection->emplace_back(line + strspn(line, " \t"));
 }
 
-}  // namespace
-
-int main(int argc, char *argv[]) {
+int mark_main(int argc, char *argv[]) {
   MarkRun run;
   int option;
   while ((option = getopt(argc, argv, kOptions.data())) != -1) {
@@ -136,7 +135,13 @@ int main(int argc, char *argv[]) {
         message_loop(0, nullptr, mark);
     }
   } catch (const std::bad_alloc &) {
-    exit(255);
+    return 255;
   }
   return 0;
+}
+
+}  // namespace
+
+int main(int argc, char *argv[]) {
+  return tool_main("qxmark", 255, [&] { return mark_main(argc, argv); });
 }

@@ -7,8 +7,11 @@
 #include "id.h"
 #include "message/message.h"
 #include "select/config.h"
+#include "util/finish.h"
 
-int main() {
+namespace {
+
+int newid_main() {
   MessagePtr profile = message_open(config_path("profile"));
   char host_buffer[kHostSize];
   const char *host = host_search(profile.get(), host_buffer);
@@ -29,3 +32,7 @@ int main() {
          host);
   return 0;
 }
+
+}  // namespace
+
+int main() { return tool_main("qxnewid", 1, newid_main); }

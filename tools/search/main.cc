@@ -9,6 +9,7 @@
 
 #include "search.h"
 #include "select/loop.h"
+#include "util/finish.h"
 
 namespace {
 
@@ -18,13 +19,8 @@ namespace {
   exit(2);
 }
 
-// Lives until exit, also through exit(0) from -q and -m.
-Search search;
-
-}  // namespace
-
-int main(int argc, char *argv[]) {
-  setlocale(LC_ALL, "");  // the expression follows the user's locale
+int search_main(int argc, char *argv[]) {
+  Search search;
   int option;
   while ((option = getopt(argc, argv, "+acdhilm:opqv")) != -1) {
     switch (option) {
@@ -78,7 +74,7 @@ int main(int argc, char *argv[]) {
   }
 
   int count = argc - optind - 1;
-  auto each = [](const char *file) { search_message(search, file); };
+  auto each = [&search](const char *file) { search_message(search, file); };
   if (count == 0 && isatty(STDIN_FILENO)) {
     message_loop_one(":", each);
   } else {
@@ -88,4 +84,11 @@ int main(int argc, char *argv[]) {
     printf("%ld\n", static_cast<long>(search.count));
   }
   return search.count ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char *argv[]) {
+  setlocale(LC_ALL, "");  // the expression follows the user's locale
+  return tool_main("qxsearch", 2, [&] { return search_main(argc, argv); });
 }

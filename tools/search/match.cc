@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "search.h"
+#include "util/error.h"
 
 namespace {
 
@@ -87,9 +88,9 @@ bool search_compile(Search &search, const char *expression, char (&error)[256]) 
 bool match_value(Search &search, const char *file, const char *label, const char *value) {
   if (only_matching_output(search)) return print_matches(search, file, label, value);
   if (value_matches(search, value) == search.invert) return false;
-  if (search.quiet) exit(0);
+  if (search.quiet) throw ToolExit{};
   ++search.count;
   if (!search.count_only) print_value(search, file, label, value);
-  if (search.maximum && search.count >= search.maximum) exit(0);
+  if (search.maximum && search.count >= search.maximum) throw ToolExit{};
   return true;
 }

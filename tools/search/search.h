@@ -53,8 +53,8 @@ void search_message(Search &search, const char *file);
 // Matches a header value as -d and -a ask; true when a value counted.
 bool search_value(Search &search, const char *file, const char *label, char *value);
 
-// Matches one value, counts and prints it; true when it counted. Exits
-// with status 0 for -q and when the -m maximum is reached.
+// Matches one value, counts and prints it; true when it counted. Ends the
+// run (ToolExit, status 0) for -q and when the -m maximum is reached.
 bool match_value(Search &search, const char *file, const char *label, const char *value);
 
 // Loads the whole message and walks its parts with body_visitor.

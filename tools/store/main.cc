@@ -10,6 +10,7 @@
 
 #include "deliver.h"
 #include "select/loop.h"
+#include "util/finish.h"
 #include "util/flags.h"
 
 namespace {
@@ -108,5 +109,7 @@ int main(int argc, char *argv[]) {
   signal(SIGPIPE, SIG_IGN);
   StoreRun run;
   run.mode = mode_from_name(argc > 0 ? argv[0] : "qxstore");
-  return run.mode == StoreMode::move ? move_main(run, argc, argv) : store_main(run, argc, argv);
+  return tool_main(store_prefix(run), 2, [&] {
+    return run.mode == StoreMode::move ? move_main(run, argc, argv) : store_main(run, argc, argv);
+  });
 }

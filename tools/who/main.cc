@@ -6,6 +6,7 @@
 #include <string>
 
 #include "select/loop.h"
+#include "util/finish.h"
 #include "who.h"
 
 namespace {
@@ -15,9 +16,7 @@ namespace {
   exit(1);
 }
 
-}  // namespace
-
-int main(int argc, char *argv[]) {
+int who_main(int argc, char *argv[]) {
   bool addresses = false, names = false;
   std::string headers = kWhoDefaultHeaders;
   int option;
@@ -44,4 +43,10 @@ int main(int argc, char *argv[]) {
   else
     message_loop(count, argv + optind, who);
   return 0;
+}
+
+}  // namespace
+
+int main(int argc, char *argv[]) {
+  return tool_main("qxwho", 1, [&] { return who_main(argc, argv); });
 }
