@@ -61,8 +61,6 @@ Message::~Message() {
   free(file_buffer);
 }
 
-void message_free(Message *message) { delete message; }
-
 const char *bytes_find(const char *haystack, size_t haystack_length, const char *needle,
                        size_t needle_length) {
   if (needle_length == 0) return haystack;
@@ -269,11 +267,7 @@ size_t message_header_size(const Message *message) {
   return static_cast<size_t>(message->header_end - message->header_start);
 }
 
-const char *message_body(const Message *message) { return message->body_start; }
-
 size_t message_body_size(const Message *message) {
   if (!message->body_start || !message->body_end) return 0;
   return static_cast<size_t>(message->body_end - message->body_start);
 }
-
-const char *message_raw(const Message *message) { return message->raw_start; }

@@ -34,9 +34,6 @@ MessagePtr message_open_full(const char *path);
 // A Message over bytes in memory; borrows them (they must outlive it) and
 // copies only the header section.
 MessagePtr message_from_memory(const char *data, size_t length);
-// Releases a Message (null does nothing): the same as deleting it. Kept
-// for callers that hold a bare pointer, e.g. message_free(ptr.release()).
-void message_free(Message *message);
 
 // Turns the header section [start, end) into a Header block in place; the
 // byte at end must be writable (it becomes a NUL).
@@ -56,10 +53,8 @@ char *header_next(const Message *message, const char *previous);
 
 // header_end - header_start.
 size_t message_header_size(const Message *message);
-const char *message_body(const Message *message);  // body_start
 // body_end - body_start; 0 when either is null.
 size_t message_body_size(const Message *message);
-const char *message_raw(const Message *message);  // raw_start
 
 // True when the first LF in [bytes, bytes + length) exists, is not the
 // first byte and is preceded by CR.

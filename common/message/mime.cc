@@ -35,18 +35,18 @@ int visit(const MimeVisitor &visitor, int depth, const Message &message, char *b
 }
 
 int walk_parts(const Message &message, int depth, const MimeVisitor &visitor) {
-  int result = 0;
+  int result = kMimeGoOn;
   MessagePtr part;
   while (mime_next_part(message, part)) {
     result = mime_walk(*part, depth + 1, visitor);
-    if (result == 1) break;
+    if (result == kMimeStop) break;
   }
   return result;
 }
 
 int walk_enclosed(const char *body, size_t length, int depth, const MimeVisitor &visitor) {
   MessagePtr enclosed = message_from_memory(body, length);
-  return enclosed ? mime_walk(*enclosed, depth + 1, visitor) : 0;
+  return enclosed ? mime_walk(*enclosed, depth + 1, visitor) : kMimeGoOn;
 }
 
 // "--" + the container's boundary into delimiter; false when there is no
@@ -136,16 +136,16 @@ bool mime_decode_body(Message &message, const char *&type, char *&body, size_t &
 }
 
 int mime_walk(Message &message, int depth, const MimeVisitor &visitor) {
-  if (depth > kMimeMaxDepth) return 2;
+  if (depth > kMimeMaxDepth) return kMimeTooDeep;
   const char *type;
   char *body;
   size_t length;
   std::unique_ptr<char[]> decoded;  // released after the children, which may borrow it
-  if (!mime_decode_body(message, type, body, length, decoded)) return 0;
+  if (!mime_decode_body(message, type, body, length, decoded)) return kMimeGoOn;
   if (int result = visit(visitor, depth, message, body, length)) return result;
   if (starts_with(type, "multipart/")) return walk_parts(message, depth, visitor);
   if (starts_with(type, "message/rfc822")) return walk_enclosed(body, length, depth, visitor);
-  return 0;
+  return kMimeGoOn;
 }
 
 bool mime_parameter(const char *value, const char *name, const char *&start, const char *&end) {

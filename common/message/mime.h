@@ -20,20 +20,30 @@ constexpr size_t kDelimiterSize = 256;
 inline constexpr char kContentTypeKey[] = "\0content-type:";
 constexpr size_t kContentTypeKeyLength = sizeof kContentTypeKey - 1;
 
+// What a visitor returns to steer the walk and what a walk yields. A
+// visitor may return other nonzero values too: they skip the Message's
+// children and are passed up as mime_walk describes.
+enum MimeWalkResult : int {
+  kMimeGoOn = 0,     // walk on into the Message's parts or enclosed message
+  kMimeStop = 1,     // stop the whole walk
+  kMimeTooDeep = 2,  // a Message below kMimeMaxDepth, not visited
+};
+
 // Called once per visited Message with its depth and its body: decoded
 // (quoted-printable, base64) or raw. The byte at body[length] is writable
 // and may be overwritten, e.g. with a NUL; the walker restores it after the
-// call. 0 asks for the Message's parts or enclosed message; anything else
-// is returned at once and the children are skipped. Nothing the visitor
+// call. kMimeGoOn asks for the Message's parts or enclosed message;
+// anything else is returned at once and the children are skipped. Nothing the visitor
 // receives may be kept after it returns.
 using MimeVisitor =
     std::function<int(int depth, const Message &message, char *body, size_t length)>;
 
-// Walks message at depth with visitor. Returns 2 when depth is beyond
-// kMimeMaxDepth (nothing visited), 0 for a Message without a body, the
-// visitor's result when nonzero, else the result of the last child walk
-// (0 without children). A child walk that yields 1 ends the walk of its
-// container, which then yields 1 too, so 1 stops the whole walk.
+// Walks message at depth with visitor. Returns kMimeTooDeep when depth is
+// beyond kMimeMaxDepth (nothing visited), kMimeGoOn for a Message without
+// a body, the visitor's result when not kMimeGoOn, else the result of the
+// last child walk (kMimeGoOn without children). A child walk that yields
+// kMimeStop ends the walk of its container, which then yields kMimeStop
+// too, so kMimeStop ends the whole walk.
 // Lower-cases the content types of the visited Messages in place. The
 // message's bytes up to and including the byte after its body must be
 // writable, as they are for message_open_full.

@@ -105,7 +105,7 @@ void parse_error_here(const ParsePosition &at, const char *format, ...) {
   fail_with(prefix(at.line, column_of(at)), format, args);
 }
 
-void parse_error_at(const ParsePosition &at, const char *message) {
+void parse_error_with_excerpt(const ParsePosition &at, const char *message) {
   std::string diagnostic = prefix(at.line, column_of(at));
   size_t excerpt = 0;
   while (excerpt < 16 && at.pos[excerpt] != '\0' && at.pos[excerpt] != '\n') ++excerpt;

@@ -54,13 +54,15 @@ bool read_number(ParsePosition &at, int64_t &value);
 // when the position holds neither.
 bool read_string(ParsePosition &at, std::string &value);
 
-// Form A at a given reading position of the parse in progress.
+// Writes the prefix (program, text name, line and column of at) and the
+// message (a printf format), then ends the run with status 2.
 [[noreturn]] void parse_error_here(const ParsePosition &at, const char *format, ...)
     __attribute__((format(printf, 2, 3)));
 
-// Form B: the message at a position of the parse in progress, followed by
-// an excerpt of the text from there. Ends the program.
-[[noreturn]] void parse_error_at(const ParsePosition &at, const char *message);
+// Writes the prefix at a position of the parse in progress, the message,
+// and " at '...'" quoting up to 16 bytes of the text from there to the end
+// of its line. Ends the run with status 2.
+[[noreturn]] void parse_error_with_excerpt(const ParsePosition &at, const char *message);
 
 // perror under label, as for a failed duplication or record allocation,
 // then ends the program with status 2.

@@ -30,7 +30,7 @@ constexpr int kMaxNesting = 1000;
 class Nesting {
  public:
   explicit Nesting(Parser &parser) : parser_(parser) {
-    if (++parser_.depth > kMaxNesting) parse_error_at(parser_.at, "nesting too deep");
+    if (++parser_.depth > kMaxNesting) parse_error_with_excerpt(parser_.at, "nesting too deep");
     parser_.reach = std::max(parser_.reach, parser_.depth);
   }
   ~Nesting() { --parser_.depth; }
@@ -59,7 +59,7 @@ Node parse_numeric(Parser &p);
 // An operand the tree cannot do without (of "!", "?:" or a binding): a
 // missing one is reported where it began.
 Node required(Node node, const ParsePosition &start) {
-  if (!node) parse_error_at(start, "invalid comparison");
+  if (!node) parse_error_with_excerpt(start, "invalid comparison");
   return node;
 }
 
@@ -80,7 +80,7 @@ const Operator *accept_operator(ParsePosition &at, std::span<const Operator> tab
 // properties; without one the comparison is missing.
 Node parse_comparison(Parser &p, Property property, bool is_time) {
   const Operator *op = accept_operator(p.at, kComparisonOperators);
-  if (!op) parse_error_at(p.at, "invalid comparison");
+  if (!op) parse_error_with_excerpt(p.at, "invalid comparison");
   int64_t value = 0;
   int uses_cur = 0;
   std::string text;
@@ -113,9 +113,9 @@ void compile_into(TestNode &node, const std::string &pattern) {
 // The operator and pattern of a header or path test.
 Node parse_string_test(Parser &p, Property property, std::string header) {
   const Operator *op = accept_operator(p.at, kStringOperators);
-  if (!op) parse_error_at(p.at, "invalid string operator");
+  if (!op) parse_error_with_excerpt(p.at, "invalid string operator");
   std::string pattern;
-  if (!read_string(p.at, pattern)) parse_error_at(p.at, "invalid string");
+  if (!read_string(p.at, pattern)) parse_error_with_excerpt(p.at, "invalid string");
   Node node = node_new(op->kind);
   node->property = property;
   node->header = std::move(header);
@@ -136,7 +136,7 @@ Node parse_header_test(Parser &p, std::string header) {
     } else if (accept(p.at, "disp")) {
       property = Property::header_disp;
     } else {
-      parse_error_at(p.at, "unknown decode parameter");
+      parse_error_with_excerpt(p.at, "unknown decode parameter");
     }
   }
   return parse_string_test(p, property, std::move(header));
@@ -162,8 +162,8 @@ Node parse_let(Parser &p) {
   } pop{p};
   do {
     std::string_view name = read_ident(p.at);
-    if (name.empty()) parse_error_at(p.at, "missing ident");
-    if (!accept(p.at, "=")) parse_error_at(p.at, "missing =");
+    if (name.empty()) parse_error_with_excerpt(p.at, "missing ident");
+    if (!accept(p.at, "=")) parse_error_with_excerpt(p.at, "missing =");
     const ParsePosition start = p.at;
     const int base = p.depth;
     const int outer_reach = std::exchange(p.reach, base);
@@ -177,7 +177,7 @@ Node parse_let(Parser &p) {
     *scope.last = binding;
     scope.last = &binding->next;
   } while (accept(p.at, "let"));
-  if (!accept(p.at, "in")) parse_error_at(p.at, "missing `in`");
+  if (!accept(p.at, "in")) parse_error_with_excerpt(p.at, "missing `in`");
   return parse_conditional(p);
 }
 
@@ -199,20 +199,20 @@ Node parse_primary(Parser &p) {
   }
   if (accept(p.at, "(")) {
     Node inner = parse_conditional(p);
-    if (!accept(p.at, ")")) parse_error_at(start, "unterminated (");
+    if (!accept(p.at, ")")) parse_error_with_excerpt(start, "unterminated (");
     return inner;
   }
   if (accept(p.at, "let")) return parse_let(p);
   if (Binding *binding = lookup(p, read_ident(p.at))) {
     const int level = p.depth + binding->depth;
-    if (level > kMaxNesting) parse_error_at(start, "nesting too deep");
+    if (level > kMaxNesting) parse_error_with_excerpt(start, "nesting too deep");
     p.reach = std::max(p.reach, level);
     Node node = node_new(NodeKind::Var);
     node->binding = binding;
     ++binding->refs;
     return node;
   }
-  parse_error_at(start, "unknown expression");
+  parse_error_with_excerpt(start, "unknown expression");
 }
 
 // Level 6: a numeric comparison or a flag.
@@ -249,7 +249,7 @@ Node parse_redirection(Parser &p) {
     if (accept(p.at, redirection.token)) {
       Node node = node_new(redirection.kind);
       node->mode = redirection.mode;
-      if (!read_string(p.at, node->text)) parse_error_at(p.at, redirection.missing);
+      if (!read_string(p.at, node->text)) parse_error_with_excerpt(p.at, redirection.missing);
       return node;
     }
   }
@@ -281,7 +281,7 @@ Node parse_conditional(Parser &p) {
   condition = required(std::move(condition), condition_start);
   const ParsePosition then_start = p.at;
   Node then_test = required(parse_or(p), then_start);
-  if (!accept(p.at, ":")) parse_error_at(p.at, "expected :");
+  if (!accept(p.at, ":")) parse_error_with_excerpt(p.at, "expected :");
   const ParsePosition else_start = p.at;
   Node node = node_new(NodeKind::Cond);
   node->first = std::move(condition);
@@ -297,7 +297,7 @@ std::unique_ptr<TestNode> parse_test(const char *text_name, const char *text) {
   try {
     skip_blanks(p.at);
     Node tree = parse_conditional(p);
-    if (*p.at.pos != '\0') parse_error_at(p.at, "trailing garbage");
+    if (*p.at.pos != '\0') parse_error_with_excerpt(p.at, "trailing garbage");
     return tree;
   } catch (const std::bad_alloc &) {
     parse_out_of_memory("strdup");

@@ -24,7 +24,7 @@ extern int thread_buffering;
 // status 2, through parse_failure.
 std::unique_ptr<TestNode> parse_test(const char *text_name, const char *text);
 
-// Form A diagnostic: the message (a printf format) at the reading position
+// Writes the prefix and the message (a printf format) at the reading position
 // of the parse in progress, or at the place where the last parse ended
 // (for errors found while evaluating). Ends the program with status 2.
 [[noreturn]] void parse_error(const char *format, ...) __attribute__((format(printf, 1, 2)));

@@ -99,14 +99,15 @@ void search_body(Search &search, const char *file) {
 
 int body_visitor(Search &search, int, const Message &part, char *body, size_t length) {
   const char *type = header_find_raw(&part, kContentTypeKey, kContentTypeKeyLength);
-  if (type && strncmp(type, "text/plain", 10) != 0) return 0;
+  if (type && strncmp(type, "text/plain", 10) != 0) return kMimeGoOn;
   const char *start, *end;
-  if (mime_parameter(type, "charset", start, end) && !charset_searchable(start, end)) return 0;
+  if (mime_parameter(type, "charset", start, end) && !charset_searchable(start, end))
+    return kMimeGoOn;
 
   body[length] = '\0';  // the walk restores the byte it overwrites
   bool whole_body = (!search.header_output && !search.print_all) || search.count_only ||
                     search.only_matching || search.invert;
-  if (whole_body) return match_value(search, search.file, "/", body) ? 1 : 0;
+  if (whole_body) return match_value(search, search.file, "/", body) ? kMimeStop : kMimeGoOn;
   search_lines(search, body, length);
-  return 0;
+  return kMimeGoOn;
 }
