@@ -147,6 +147,53 @@ const char *finish(const char *position, const char **display_name, const char *
   return position;
 }
 
+// The word being read: quoted strings and escaped bytes join it directly.
+struct Word {
+  Collector token{kAddressBufferSize};
+  bool quoted_at = false;  // an at sign came from a quoted string
+
+  void clear() {
+    token.clear();
+    quoted_at = false;
+  }
+  // A finished word: the address if it is the first bare word with an at
+  // sign, else part of the display name.
+  void flush() {
+    if (!address_result[0] && !quoted_at && token.contains('@')) {
+      append(address_result, token.bytes, token.end());
+    } else {
+      display_append(token.bytes, token.end());
+    }
+    clear();
+  }
+};
+
+// A comment starting at p is never part of the word: it joins the display
+// name, or becomes it (without its parentheses) after a bare address.
+const char *comment_take(const char *p) {
+  const char *end = comment_end(p);
+  if (display_result[0]) {
+    display_append(p, end);
+  } else if (address_result[0]) {
+    const char *content_end = (end > p + 1 && end[-1] == ')') ? end - 1 : end;
+    append(display_result, p + 1, content_end);
+  }
+  return end;
+}
+
+// The angle address after p ("<" skipped) becomes the address; a bare
+// address seen before it moves to the display name.
+const char *angle_take(const char *p, Collector &scratch) {
+  scratch.clear();
+  p = angle_address(p, scratch);
+  if (address_result[0]) {
+    display_append(address_result, address_result + strlen(address_result));
+    address_result[0] = '\0';
+  }
+  append(address_result, scratch.bytes, scratch.end());
+  return p;
+}
+
 }  // namespace
 
 size_t buffer_append(char *buffer, const char *first, const char *end) {
@@ -163,27 +210,14 @@ size_t buffer_append(char *buffer, const char *first, const char *end) {
 const char *address_parse(const char *text, const char **display_name, const char **address) {
   display_result[0] = '\0';
   address_result[0] = '\0';
-  Collector token(kAddressBufferSize);
+  Word word;
   Collector scratch(kAddressBufferSize - 1);
-  bool quoted_at = false;
-
-  // A finished word: the address if it is the first bare word with an at
-  // sign, else part of the display name.
-  auto flush = [&] {
-    if (!address_result[0] && !quoted_at && token.contains('@')) {
-      append(address_result, token.bytes, token.end());
-    } else {
-      display_append(token.bytes, token.end());
-    }
-    token.clear();
-    quoted_at = false;
-  };
 
   const char *p = text;
   while (*p) {
     char c = *p;
     if (c == ' ' || c == '\t' || c == ',' || c == ';') {  // separators
-      if (!token.empty()) flush();
+      if (!word.token.empty()) word.flush();
       ++p;
       if ((c == ',' || c == ';') && (display_result[0] || address_result[0])) {
         return finish(p, display_name, address);
@@ -191,41 +225,27 @@ const char *address_parse(const char *text, const char **display_name, const cha
     } else if (c == '"') {  // joins the token directly
       scratch.clear();
       p = quoted_string(p + 1, scratch);
-      token.add(scratch.bytes, scratch.length);
-      if (scratch.contains('@')) quoted_at = true;
-    } else if (c == '(') {  // a comment is never part of the token
-      const char *end = comment_end(p);
-      if (display_result[0]) {
-        display_append(p, end);
-      } else if (address_result[0]) {
-        const char *content_end = (end > p + 1 && end[-1] == ')') ? end - 1 : end;
-        append(display_result, p + 1, content_end);
-      }
-      p = end;
-    } else if (c == '<') {  // the token is not flushed
-      scratch.clear();
-      p = angle_address(p + 1, scratch);
-      if (address_result[0]) {
-        display_append(address_result, address_result + strlen(address_result));
-        address_result[0] = '\0';
-      }
-      append(address_result, scratch.bytes, scratch.end());
-    } else if (c == ':' && !token.contains('[')) {  // a group's name ends
+      word.token.add(scratch.bytes, scratch.length);
+      if (scratch.contains('@')) word.quoted_at = true;
+    } else if (c == '(') {
+      p = comment_take(p);
+    } else if (c == '<') {  // the word is not flushed
+      p = angle_take(p + 1, scratch);
+    } else if (c == ':' && !word.token.contains('[')) {  // a group's name ends
       display_result[0] = '\0';
       address_result[0] = '\0';
-      token.clear();
-      quoted_at = false;
+      word.clear();
       ++p;
     } else if (c == '\\') {  // an escaped character
       if (p[1]) ++p;
-      token.add(*p++);
+      word.token.add(*p++);
     } else {  // any other byte (and a colon inside a domain literal)
-      token.add(c);
+      word.token.add(c);
       ++p;
     }
   }
   // The end of the text.
-  if (!token.empty()) flush();
+  if (!word.token.empty()) word.flush();
   if (!display_result[0] && !address_result[0]) {
     if (display_name) *display_name = nullptr;
     if (address) *address = nullptr;
