@@ -15,11 +15,6 @@
 #include "parse.h"
 #include "select/config.h"
 
-int next_index = 1;
-int current_index = 0;
-int64_t picked_total = 0;
-int prune_seen = 0;
-
 namespace {
 
 constexpr size_t kDecodeBufferSize = 4096;
@@ -67,7 +62,7 @@ int64_t state_date(MessageState &state) {
   return state.date;
 }
 
-int64_t property_value(Property property, MessageState &state) {
+int64_t property_value(const EvalRun &run, Property property, MessageState &state) {
   switch (property) {
     case Property::atime:
     case Property::ctime:
@@ -87,7 +82,7 @@ int64_t property_value(Property property, MessageState &state) {
     case Property::replies:
       return state.replies;
     case Property::kept:
-      return picked_total;
+      return run.picked_total;
     case Property::date:
       return state_date(state);
     case Property::flags:
@@ -97,16 +92,16 @@ int64_t property_value(Property property, MessageState &state) {
   }
 }
 
-int compare(const TestNode *node, MessageState &state) {
+int compare(const EvalRun &run, const TestNode *node, MessageState &state) {
   int64_t value = node->value;
   if (node->uses_cur) {
-    value = current_index;
+    value = run.current_index;
     if (value == 0) {  // not seen yet: every comparison but == holds
       bool upper = node->kind == NodeKind::Lt || node->kind == NodeKind::Le;
       value = upper ? INT64_MAX : -1;
     }
   }
-  int64_t property = property_value(node->property, state);
+  int64_t property = property_value(run, node->property, state);
   switch (node->kind) {
     case NodeKind::Lt:
       return property < value;
@@ -168,10 +163,10 @@ int string_test(const TestNode *node, MessageState &state) {
 
 }  // namespace
 
-void record_message(MessageState &state, char *line) {
+void record_message(EvalRun &run, MessageState &state, char *line) {
   const std::string *current = current_name();
   state.line = line;
-  state.index = next_index++;
+  state.index = run.next_index++;
   char *name = line;
   while (is_blank(*name)) ++name;
   state.depth = static_cast<int>(name - line);
@@ -186,37 +181,37 @@ void record_message(MessageState &state, char *line) {
   if (slash && slash - name >= 3 && memcmp(slash - 3, "new", 3) == 0) state.flags |= kFlagNew;
   if (current && *current == name) {
     state.flags |= kFlagCur;
-    current_index = state.index;
+    run.current_index = state.index;
   }
   if (const char *info = flag_part(name)) state.flags |= flag_bits(info);
   state.path = name;
 }
 
-int evaluate(const TestNode *node, MessageState &state) {
+int evaluate(EvalRun &run, const TestNode *node, MessageState &state) {
   // And, Or, Cond and Var continue with one of their operands in place, so
   // that long chains need no deeper recursion.
   while (node) {
     switch (node->kind) {
       case NodeKind::Or:
-        if (evaluate(node->first.get(), state)) return 1;
+        if (evaluate(run, node->first.get(), state)) return 1;
         node = node->second.get();
         break;
       case NodeKind::And:
-        if (!evaluate(node->first.get(), state)) return 0;
+        if (!evaluate(run, node->first.get(), state)) return 0;
         node = node->second.get();
         break;
       case NodeKind::Cond:
-        node = evaluate(node->first.get(), state) ? node->second.get() : node->third.get();
+        node = evaluate(run, node->first.get(), state) ? node->second.get() : node->third.get();
         break;
       case NodeKind::Var:
         node = node->binding->value.get();
         break;
       case NodeKind::Not:
-        return !evaluate(node->first.get(), state);
+        return !evaluate(run, node->first.get(), state);
       case NodeKind::FlagTest:
         return (state.flags & node->value) != 0;
       case NodeKind::Prune:
-        prune_seen = 1;
+        run.prune_seen = 1;
         return 1;
       case NodeKind::Print:
         return 1;
@@ -232,7 +227,7 @@ int evaluate(const TestNode *node, MessageState &state) {
       case NodeKind::RegexCase:
         return string_test(node, state);
       default:
-        return compare(node, state);
+        return compare(run, node, state);
     }
   }
   return 1;  // a missing operand holds, as a missing test does

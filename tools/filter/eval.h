@@ -44,16 +44,18 @@ struct MessageState {
   int flags = 0;
 };
 
-// Run-wide evaluation state.
-extern int next_index;        // the ordinal of the next recorded message
-extern int current_index;     // index of the Current message, 0 until seen
-extern int64_t picked_total;  // lines printed to standard output so far
-extern int prune_seen;        // set by "prune", reset by the thread driver
+// The run-wide evaluation state, one per run.
+struct EvalRun {
+  int next_index = 1;        // the ordinal of the next recorded message
+  int current_index = 0;     // index of the Current message, 0 until seen
+  int64_t picked_total = 0;  // lines printed to standard output so far
+  int prune_seen = 0;        // set by "prune", reset by the thread driver
+};
 
 // Fills a fresh state from a mutable line, which must outlive the state:
 // numbers the message, measures its depth, cuts trailing blanks and reads
 // the flags its name carries.
-void record_message(MessageState &state, char *line);
+void record_message(EvalRun &run, MessageState &state, char *line);
 
 // 1 when the test holds for the message, else 0. Runs the test's actions.
-int evaluate(const TestNode *node, MessageState &state);
+int evaluate(EvalRun &run, const TestNode *node, MessageState &state);

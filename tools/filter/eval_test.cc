@@ -48,16 +48,17 @@ TEST(RecordMessage, ReadsFlagsDepthAndPathFromTheLine) {
        "box/cur/current:2,ST"},
       {"  ", 0, 2, "", "  "},
   };
+  EvalRun run;
   for (const RecordCase &c : cases) {
     SCOPED_TRACE(std::string("'") + c.line + "'");
     std::string line = c.line;
     MessageState state;
-    int index = next_index;
-    record_message(state, line.data());
+    int index = run.next_index;
+    record_message(run, state, line.data());
     EXPECT_EQ(state.flags, c.flags);
     EXPECT_EQ(state.depth, c.depth);
     EXPECT_EQ(state.index, index);
-    EXPECT_EQ(next_index, index + 1);
+    EXPECT_EQ(run.next_index, index + 1);
     EXPECT_STREQ(state.line, c.kept_line);
     if (c.path)
       EXPECT_STREQ(state.path, c.path);
@@ -69,9 +70,10 @@ TEST(RecordMessage, ReadsFlagsDepthAndPathFromTheLine) {
 TEST(RecordMessage, RemembersTheIndexOfTheCurrentMessage) {
   std::string other = "box/cur/other", current = "  box/cur/current:2,S";
   MessageState first, second;
-  record_message(first, other.data());
-  record_message(second, current.data());
-  EXPECT_EQ(current_index, second.index);
+  EvalRun run;
+  record_message(run, first, other.data());
+  record_message(run, second, current.data());
+  EXPECT_EQ(run.current_index, second.index);
 }
 
 }  // namespace

@@ -8,15 +8,15 @@ void print_line(FilterRun &run, const char *line) {
   if (fputs(line, stdout) == EOF || putchar('\n') == EOF) {
     if (!run.stdout_error) run.stdout_error = errno;
   }
-  ++picked_total;
+  ++run.eval.picked_total;
 }
 
 void filter_one(FilterRun &run, const char *line) {
   static std::string copy;  // the mutable line, its room reused for every message
   copy.assign(line);
   MessageState state;
-  record_message(state, copy.data());
-  if (!run.test || evaluate(run.test, state)) {
+  record_message(run.eval, state, copy.data());
+  if (!run.test || evaluate(run.eval, run.test, state)) {
     print_line(run, state.line);
     if (fflush(stdout) == EOF && !run.stdout_error) run.stdout_error = errno;
   }

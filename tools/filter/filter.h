@@ -29,6 +29,7 @@ struct FilterRun {
   bool whole_threads = false;      // -T
   std::optional<ThreadBuffer> thread;
   int stdout_error = 0;  // errno of the first failed write to standard output
+  EvalRun eval;
 };
 
 // Plain mode: records, decides and prints one message.

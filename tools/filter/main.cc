@@ -117,7 +117,7 @@ int filter_main(int argc, char *argv[]) {
   test_free(std::move(test));
   if (verbose)
     fprintf(stderr, "%ld mails tested, %ld picked.\n", static_cast<long>(tested),
-            static_cast<long>(picked_total));
+            static_cast<long>(run.eval.picked_total));
   outputs_close_all();
   return stdout_finish(program_name, 0, 1, run.stdout_error);
 }
@@ -127,6 +127,5 @@ int filter_main(int argc, char *argv[]) {
 int main(int argc, char *argv[]) {
   program_name = argv[0];
   start_time = time(nullptr);
-  next_index = 1;
   return tool_main(program_name, 1, [&] { return filter_main(argc, argv); });
 }

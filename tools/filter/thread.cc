@@ -40,7 +40,7 @@ int parent_of(const std::vector<ThreadEntry> &entries, int depth) {
 void thread_add(FilterRun &run, const char *line) {
   ThreadEntry entry;
   entry.line = copy_line(line);
-  record_message(entry.state, entry.line.get());
+  record_message(run.eval, entry.state, entry.line.get());
   int depth = entry.state.depth;
 
   // An indented line with no thread to join starts one of its own.
@@ -65,14 +65,14 @@ void thread_flush(FilterRun &run) {
   ThreadBuffer &thread = *run.thread;
   for (ThreadEntry &entry : thread.entries) {
     MessageState &state = entry.state;
-    state.pruned = prune_seen;
+    state.pruned = run.eval.prune_seen;
     bool decided = run.whole_threads && thread.picked > 0;
-    if (!state.pruned && !decided && run.test && evaluate(run.test, state)) {
+    if (!state.pruned && !decided && run.test && evaluate(run.eval, run.test, state)) {
       state.picked = 1;
       ++thread.picked;
     }
   }
-  prune_seen = 0;
+  run.eval.prune_seen = 0;
   bool whole = run.whole_threads && thread.picked > 0;
   for (const ThreadEntry &entry : thread.entries) {
     if (!entry.state.pruned && (whole || entry.state.picked)) print_line(run, entry.state.line);
