@@ -35,18 +35,19 @@ constexpr bool maildir_flags_checked() {
 static_assert(maildir_flags_checked(),
               "flag letters ascend and their bits are distinct powers of two");
 
-// The flag with this letter, or null.
-constexpr const MaildirFlag *maildir_flag(char letter) {
+// Whether letter is a maildir flag.
+constexpr bool is_maildir_flag(char letter) {
   for (const MaildirFlag &flag : kMaildirFlags)
-    if (flag.letter == letter) return &flag;
-  return nullptr;
+    if (flag.letter == letter) return true;
+  return false;
 }
 
 // The bit of a flag letter; a letter that is no flag does not compile
 // where a constant is needed.
 constexpr int maildir_flag_bit(char letter) {
-  const MaildirFlag *flag = maildir_flag(letter);
-  return flag ? flag->bit : throw "not a maildir flag letter";
+  for (const MaildirFlag &flag : kMaildirFlags)
+    if (flag.letter == letter) return flag.bit;
+  throw "not a maildir flag letter";
 }
 
 // Where the flag part of a name starts (just after the first ":2,"), or

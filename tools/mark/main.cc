@@ -77,12 +77,12 @@ static_assert(every_flag_is_an_option());
 // A flag letter sets its flag, the same letter in lower case clears it.
 bool flag_option(FlagRequests &requests, int option) {
   if (option < 0 || option > 127) return false;
-  if (maildir_flag(static_cast<char>(option))) {
+  if (is_maildir_flag(static_cast<char>(option))) {
     requests[option] = 1;
     return true;
   }
   int upper = toupper(option);
-  if (upper == option || !maildir_flag(static_cast<char>(upper))) return false;
+  if (upper == option || !is_maildir_flag(static_cast<char>(upper))) return false;
   requests[upper] = -1;
   return true;
 }

@@ -30,7 +30,7 @@ constexpr bool flags_ascending() {
   char last = 0;
   for (const StatusLetter &letter : kStatusLetters) {
     if (letter.flag == 0) continue;
-    if (letter.flag <= last || !maildir_flag(letter.flag)) return false;
+    if (letter.flag <= last || !is_maildir_flag(letter.flag)) return false;
     last = letter.flag;
   }
   return true;
