@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <grp.h>
 #include <poll.h>
 #include <pty.h>
 #include <sys/ioctl.h>
@@ -45,6 +46,21 @@ std::string escaped(const std::string &text) {
   return out;
 }
 
+// Leaves root for good: no supplementary groups, then the user's own group
+// and user id, so the run has only the rights any user has.
+bool become(unsigned user) {
+  return setgroups(0, nullptr) == 0 && setgid(user) == 0 && setuid(user) == 0;
+}
+
+// Whether the user may enter the directory, and so every one above it.
+bool can_enter(unsigned user, const std::string &directory) {
+  pid_t child = fork();
+  if (child == 0) _exit(become(user) && access(directory.c_str(), X_OK) == 0 ? 0 : 1);
+  int status = 0;
+  return child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) &&
+         WEXITSTATUS(status) == 0;
+}
+
 }  // namespace
 
 std::string bin_dir() {
@@ -71,6 +87,22 @@ void Sandbox::SetUp() {
 void Sandbox::TearDown() {
   std::error_code ignored;
   if (!dir.empty()) fs::remove_all(dir, ignored);
+  if (!user_bin_.empty()) fs::remove_all(user_bin_, ignored);
+}
+
+std::string Sandbox::run_as(unsigned user) {
+  if (geteuid() != 0) return "needs root to run under another user id";
+  // Beside the sandbox, so that one place decides what the user reaches.
+  std::string bin = (fs::path(dir).parent_path() / "quobix-bin-XXXXXX").string();
+  if (mkdtemp(bin.data()) == nullptr)
+    return "cannot make a directory for the programs: " + std::string(strerror(errno));
+  user_bin_ = bin;
+  for (const std::string &open : {dir, bin})
+    if (chmod(open.c_str(), 0755) != 0 || !can_enter(user, open))
+      return "user id " + std::to_string(user) + " cannot enter " + open +
+             " (set TMPDIR to a directory every user may enter)";
+  user_ = user;
+  return "";
 }
 
 void Sandbox::set_env(const std::string &name, std::optional<std::string> value) {
@@ -129,8 +161,22 @@ std::vector<std::string> Sandbox::list_dir(const std::string &relative) const {
 
 RunResult Sandbox::run(const std::vector<std::string> &argv, const std::string &input, Input mode) {
   RunResult result;
-  std::string program =
-      argv.at(0).find('/') == std::string::npos ? bin_dir() + "/" + argv[0] : argv[0];
+  std::string program = argv.at(0);
+  if (program.find('/') == std::string::npos) {
+    program = bin_dir() + "/" + argv[0];
+    if (user_) {
+      // The other user runs a copy it can reach. A link such as qxmove is
+      // copied as the program it names; argv[0] still tells them apart.
+      std::string copy = user_bin_ + "/" + argv[0];
+      std::error_code error;
+      fs::copy_file(program, copy, fs::copy_options::skip_existing, error);
+      if (error || chmod(copy.c_str(), 0755) != 0) {
+        ADD_FAILURE() << "copy " << program << ": " << (error ? error.message() : strerror(errno));
+        return result;
+      }
+      program = copy;
+    }
+  }
   std::vector<std::string> environment;
   for (const auto &[name, value] : env) environment.push_back(name + "=" + value);
   std::vector<char *> c_argv, c_env;
@@ -165,7 +211,7 @@ RunResult Sandbox::run(const std::vector<std::string> &argv, const std::string &
     dup2(err_pipe[1], STDERR_FILENO);
     for (int fd = 3; fd < 1024; ++fd) close(fd);
     if (chdir(dir.c_str()) != 0) _exit(126);
-    if (uid && (setgid(*uid) != 0 || setuid(*uid) != 0)) _exit(126);
+    if (user_ && !become(*user_)) _exit(126);
     execve(program.c_str(), c_argv.data(), c_env.data());
     fprintf(stderr, "exec %s: %s\n", program.c_str(), strerror(errno));
     _exit(127);

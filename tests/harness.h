@@ -53,10 +53,20 @@ class Sandbox : public ::testing::Test {
   // Names in a directory, sorted, without "." and "..".
   std::vector<std::string> list_dir(const std::string &relative) const;
 
+  // Makes later runs happen under another user id, as that user alone
+  // (no supplementary groups). The sandbox is opened to everyone (mode
+  // 0755), and programs of the suite run from copies beside it, so the
+  // user reaches them wherever the build lives. Returns why this cannot
+  // be arranged (not root, or the sandbox lies where the user cannot
+  // enter), for the test to skip with; "" when it can.
+  std::string run_as(unsigned user);
+
   std::string dir;  // the sandbox directory (also HOME)
   std::map<std::string, std::string> env;
-  // When set (and the tests run as root), programs run under this user id.
-  std::optional<unsigned> uid;
+
+ private:
+  std::optional<unsigned> user_;  // set by run_as
+  std::string user_bin_;          // where that user's copies of the programs live
 };
 
 // The directory holding the built programs.
