@@ -10,5 +10,5 @@ for tool in qxfilter qxsearch qxwho qxstore qxmove qxnewid qxmark qxfolders qxen
     _completion_loader "$1"; complete -p "$1"' bash "$tool" | grep -- '-F _quobix' >/dev/null
 done
 man -w quobix-messages >/dev/null
-MANWIDTH=80 man qxmove 2>&1 | grep 'qxstore, qxmove' >/dev/null
+MANWIDTH=80 man qxmove 2>&1 | grep 'qxmove - store messages' >/dev/null
 zsh -f -c 'autoload -U compinit && compinit -u -D && [[ $_comps[qxmark] == _quobix ]]'
