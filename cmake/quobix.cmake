@@ -13,8 +13,8 @@ endfunction()
 
 # quobix_test(NAME SOURCES... [LIBS libs...]): a GoogleTest program run by ctest.
 function(quobix_test name)
-  if(QUOBIX_FUZZ)
-    return()  # the fuzzing build has no test programs
+  if(NOT QUOBIX_TESTS)
+    return()  # testing is off, GoogleTest is missing, or this is the fuzzing build
   endif()
   cmake_parse_arguments(T "" "" "LIBS" ${ARGN})
   add_executable(${name} ${T_UNPARSED_ARGUMENTS})
