@@ -272,6 +272,15 @@ TEST_F(Store, MboxMessagesWithFlagsAndDates) {
   EXPECT_TRUE(list_dir("box/new").at(0).ends_with(":2,D"));
 }
 
+TEST_F(Store, CrLfMboxEndsItsHeaderAtAnEmptyLine) {
+  EXPECT_EQ(run({"qxstore", "-M", "box"},
+                "From alice\r\nSubject: crlf\r\nStatus: RO\r\n\r\n"
+                "Status: DONE\r\nX-Status: all good\r\n"),
+            (RunResult{"", "", 0}));
+  EXPECT_EQ(only_message("box/cur", "S"),
+            "Subject: crlf\r\n\r\nStatus: DONE\r\nX-Status: all good\r\n");
+}
+
 TEST_F(Store, InputThatIsNoMbox) {
   EXPECT_EQ(run({"qxstore", "-M", "box"}, kMessage),
             (RunResult{"", "qxstore: Invalid argument\n", 2}));
