@@ -40,6 +40,20 @@ struct StreamCloser {
 };
 using StreamPtr = std::unique_ptr<FILE, StreamCloser>;
 
+// Removes the temporary file of a delivery that did not reach its final
+// name, so that a failure leaves nothing behind (a partial file would also
+// hold on to the space a full disk needs for the next message).
+struct TemporaryFile {
+  const char *path;
+  bool delivered = false;
+  ~TemporaryFile() {
+    if (delivered) return;
+    int saved = errno;
+    unlink(path);
+    errno = saved;
+  }
+};
+
 // Reports a failure in the tool's words and keeps its errno for the caller.
 int fail(const StoreRun &run, const char *what, const char *name) {
   int saved = errno;
@@ -154,12 +168,13 @@ void announce(const StoreRun &run, const char *path) {
 }
 
 // Copies one message into a new temporary file, syncs it and renames it
-// into place. mbox is null outside mbox mode. A failure after the create
-// leaves the temporary file in tmp/ and nothing in new/ or cur/.
-int store_copy(const StoreRun &run, const Input &input, InputReader &reader, DeliveryName &name,
+// into place. mbox is null outside mbox mode. A failure leaves nothing in
+// tmp/, new/ or cur/.
+int store_copy(StoreRun &run, const Input &input, InputReader &reader, DeliveryName &name,
                MboxMessage *mbox) {
   UniqueFd file = temporary_create(run, input, name);
   if (!file) return -1;
+  TemporaryFile temporary{name.temporary};
   StreamPtr stream(fdopen(file.fd, "w"));
   if (!stream) return fail(run, "fdopen: ", name.temporary);
   int fd = file.release();
@@ -171,12 +186,13 @@ int store_copy(const StoreRun &run, const Input &input, InputReader &reader, Del
   times_set(run, fd, name, input, mbox ? &head : nullptr);
   if (fsync(fd) != 0 || fclose(stream.release()) != 0) return -1;
 
-  const char *directory = run.into_cur || (mbox && mbox->old) ? "cur" : "new";
+  bool into_cur = run.into_cur || (mbox && mbox->old);
   std::string flags = run.flags ? *run.flags : mbox ? mbox_flags(*mbox) : "";
   char final[kPathSize];
-  if (final_path(run, name, directory, flags, final) != 0 ||
+  if (final_path(run, name, into_cur ? "cur" : "new", flags, final) != 0 ||
       rename_noreplace(name.temporary, final) != 0)
     return -1;
+  temporary.delivered = true;
   announce(run, final);
   return 0;
 }
