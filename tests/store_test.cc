@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -261,6 +263,75 @@ TEST_F(Store, FullFileSystemKeepsRoomForTheNextMessage) {
   if (result.status == 77) GTEST_SKIP() << "no private tmpfs mount";
   EXPECT_EQ(result, (RunResult{"status 2\nstatus 0\nSubject: small\n\nhi\n",
                                "qxstore: No space left on device\n", 0}));
+}
+
+// The n-th quoted text of a traced system call, counted from 0.
+std::string quoted(const std::string &line, int n) {
+  std::string::size_type quote = line.find('"');
+  for (; n > 0 && quote != std::string::npos; --n)
+    quote = line.find('"', line.find('"', quote + 1) + 1);
+  if (quote == std::string::npos) return "";
+  return line.substr(quote + 1, line.find('"', quote + 1) - quote - 1);
+}
+
+// From a trace of openat, renameat2 and fsync on standard error: each
+// successful rename as "rename" and the directory of the new name, and each
+// fsync of a directory as "sync" and its path.
+std::vector<std::string> traced_events(const std::string &trace) {
+  std::vector<std::string> events;
+  std::map<std::string, std::string> directories;  // descriptor -> path, "" for a file
+  std::istringstream lines(trace);
+  for (std::string line; std::getline(lines, line);) {
+    std::string::size_type equals = line.rfind(" = ");
+    if (equals == std::string::npos) continue;
+    std::string value = line.substr(equals + 3);
+    std::string fd = line.substr(6, line.find(')') - 6);  // of fsync(N)
+    if (line.starts_with("openat("))
+      directories[value] = line.find("O_DIRECTORY") != std::string::npos ? quoted(line, 0) : "";
+    else if (line.starts_with("fsync(") && !directories[fd].empty())
+      events.push_back("sync " + directories[fd]);
+    else if (line.starts_with("renameat2(") && value == "0") {
+      std::string to = quoted(line, 1);
+      events.push_back("rename " + to.substr(0, to.rfind('/')));
+    }
+  }
+  return events;
+}
+
+// The directory that received a name is forced to disk after the rename
+// and before the tool exits: once per directory for a whole mbox, even
+// when a later message fails.
+TEST_F(Store, ReceivingDirectoryIsSyncedAfterTheRename) {
+  if (access("/usr/bin/strace", X_OK) != 0) GTEST_SKIP() << "strace not found";
+  struct Case {
+    std::string command;
+    std::vector<std::string> events;
+  };
+  const std::string mbox = "From a\n" + kMessage + "From b\nStatus: O\n\nold\nFrom c\n" + kMessage;
+  const std::string big = "From d\nSubject: big\n\n" + std::string(8192, 'b') + "\n";
+  const Case cases[] = {
+      {"qxstore box", {"rename box/new", "sync box/new"}},
+      {"qxstore -M box",
+       {"rename box/new", "rename box/cur", "rename box/new", "sync box/new", "sync box/cur"}},
+      {"ulimit -f 1; exec $trace qxstore -M box", {"rename box/new", "sync box/new"}},
+      {"qxmove box/cur/a:2,S box2", {"rename box2/cur", "sync box2/cur"}},
+  };
+  make_maildir("box2");
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.command);
+    write_file("box/cur/a:2,S", "Subject: a\n\n");
+    std::string input = c.command.starts_with("ulimit")             ? "From a\n" + kMessage + big
+                        : c.command.find("-M") != std::string::npos ? mbox
+                                                                    : kMessage;
+    std::string command = c.command.starts_with("ulimit") ? c.command : "exec $trace " + c.command;
+    RunResult result =
+        shell("PATH=" + bin_dir() +
+                  ":$PATH; trace='/usr/bin/strace -e trace=renameat2,openat,fsync'\n" + command,
+              input);
+    std::vector<std::string> events = traced_events(result.err);
+    if (events.empty() && result.status != 0) GTEST_SKIP() << "strace cannot trace: " << result.err;
+    EXPECT_EQ(events, c.events) << result.err;
+  }
 }
 
 // --- qxstore -M

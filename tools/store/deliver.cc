@@ -167,6 +167,10 @@ void announce(const StoreRun &run, const char *path) {
   if (run.verbose) puts(path);
 }
 
+void name_received(StoreRun &run, bool into_cur) {
+  (into_cur ? run.cur_unsynced : run.new_unsynced) = true;
+}
+
 // Copies one message into a new temporary file, syncs it and renames it
 // into place. mbox is null outside mbox mode. A failure leaves nothing in
 // tmp/, new/ or cur/.
@@ -193,6 +197,7 @@ int store_copy(StoreRun &run, const Input &input, InputReader &reader, DeliveryN
       rename_noreplace(name.temporary, final) != 0)
     return -1;
   temporary.delivered = true;
+  name_received(run, into_cur);
   announce(run, final);
   return 0;
 }
@@ -207,6 +212,7 @@ int deliver_single(StoreRun &run, const char *source, bool rename_first, Input &
     char final[kPathSize];
     if (final_path(run, name, "cur", run.flags.value_or(""), final) != 0) return -1;
     if (rename_noreplace(source, final) == 0) {
+      name_received(run, true);
       announce(run, final);
       return 0;
     }
@@ -225,6 +231,15 @@ int deliver_mbox(StoreRun &run, Input &input) {
     DeliveryName name;
     if (name_make(run, name) != 0 || store_copy(run, input, reader, name, &message) != 0) return -1;
   } while (message.more);
+  return 0;
+}
+
+int directory_sync(const StoreRun &run, const char *directory) {
+  char path[kPathSize];
+  if (path_format(path, "%s/%s", run.target.c_str(), directory) != 0)
+    return fail(run, "", run.target.c_str());
+  UniqueFd fd(open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!fd || fsync(fd.fd) != 0 || fd.close() != 0) return fail(run, "", path);
   return 0;
 }
 
@@ -250,6 +265,15 @@ void unique_name(char (&buffer)[kUniqueSize], const timeval &now, long pid, int6
                  const char *host) {
   snprintf(buffer, kUniqueSize, "%ld.M%06ldP%ldQ%ld.%s", static_cast<long>(now.tv_sec),
            static_cast<long>(now.tv_usec), pid, static_cast<long>(counter), host);
+}
+
+int maildir_sync(StoreRun &run) {
+  int error = 0;
+  if (run.new_unsynced && directory_sync(run, "new") != 0) error = errno;
+  if (run.cur_unsynced && directory_sync(run, "cur") != 0 && error == 0) error = errno;
+  run.new_unsynced = run.cur_unsynced = false;
+  errno = error;
+  return error == 0 ? 0 : -1;
 }
 
 int maildir_deliver(StoreRun &run, const char *source) {
