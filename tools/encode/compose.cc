@@ -1,6 +1,7 @@
 #include "compose.h"
 
 #include <sys/types.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -150,6 +151,10 @@ void line_handle(Composer &composer, std::string_view line) {
 }  // namespace
 
 int compose(const ComposeOptions &options) {
+  // Into a pipe or a file the output goes in large blocks; a terminal
+  // keeps its line buffering.
+  static char output_buffer[64 * 1024];
+  if (!isatty(STDOUT_FILENO)) setvbuf(stdout, output_buffer, _IOFBF, sizeof output_buffer);
   Composer composer(options);
   boundary_build(composer);
   LineReader reader;

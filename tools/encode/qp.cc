@@ -64,9 +64,12 @@ bool qp_fits(unsigned char byte, int column, int limit, bool header_mode) {
   return column < limit - static_cast<int>(header_mode) - reserved_columns(byte);
 }
 
-int encode_qp(std::string_view data, int limit, int column) {
-  const bool header_mode = column != 0;
-  for (size_t at = 0; at < data.size(); ++at) {
+namespace {
+
+// Writes the first count bytes of data; the bytes after them are looked
+// at only.
+int qp_write(std::string_view data, size_t count, int limit, int column, bool header_mode) {
+  for (size_t at = 0; at < count; ++at) {
     auto byte = static_cast<unsigned char>(data[at]);
     if (!qp_fits(byte, column, limit, header_mode)) {
       out_text(header_mode ? "?=\n =?UTF-8?Q?" : "=\n");
@@ -79,9 +82,23 @@ int encode_qp(std::string_view data, int limit, int column) {
     else
       column = put_body_byte(data, at, column);
   }
-  if (!header_mode && column != 0) {
-    out_text("=\n");
-    column = 0;
-  }
   return column;
+}
+
+}  // namespace
+
+int encode_qp_body(std::string_view data, size_t count, int limit, int column) {
+  return qp_write(data, count, limit, column, false);
+}
+
+void qp_body_end(int column) {
+  if (column != 0) out_text("=\n");
+}
+
+int encode_qp(std::string_view data, int limit, int column) {
+  const bool header_mode = column != 0;
+  column = qp_write(data, data.size(), limit, column, header_mode);
+  if (header_mode) return column;
+  qp_body_end(column);
+  return 0;
 }
