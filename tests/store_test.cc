@@ -251,18 +251,22 @@ TEST_F(Store, FullDiskIsReportedAndNothingIsLeftBehind) {
 TEST_F(Store, FullFileSystemKeepsRoomForTheNextMessage) {
   write_file("big", "Subject: big\n\n" + std::string(2 << 20, 'b') + "\n");
   write_file("small", "Subject: small\n\nhi\n");
-  RunResult result = shell(
-      "mkdir small-box && mount -t tmpfs -o size=512k tmpfs small-box 2>/dev/null || exit 77\n"
+  // The mount lives in a mount namespace of its own and goes with it.
+  const std::string script =
+      "mount -t tmpfs -o size=512k tmpfs small-box 2>/dev/null || exit 77\n"
       "mkdir small-box/tmp small-box/new small-box/cur\n"
       "qxstore() { " +
-          program("qxstore") +
-          " \"$@\"; echo \"status $?\"; }\n"
-          "qxstore small-box <big\nls small-box/tmp\nqxstore small-box <small\n"
-          "cat small-box/new/*\n",
-      "");
+      program("qxstore") +
+      " \"$@\"; echo \"status $?\"; }\n"
+      "qxstore small-box <big\nls small-box/tmp\nqxstore small-box <small\n"
+      "cat small-box/new/*\n";
+  std::filesystem::create_directories(path("small-box"));
+  RunResult result =
+      shell("unshare -m true 2>/dev/null || exit 77\nunshare -m /bin/sh -c '" + script + "' 2>&1");
   if (result.status == 77) GTEST_SKIP() << "no private tmpfs mount";
-  EXPECT_EQ(result, (RunResult{"status 2\nstatus 0\nSubject: small\n\nhi\n",
-                               "qxstore: No space left on device\n", 0}));
+  EXPECT_EQ(result, (RunResult{"qxstore: No space left on device\nstatus 2\nstatus 0\n"
+                               "Subject: small\n\nhi\n",
+                               "", 0}));
 }
 
 // The n-th quoted text of a traced system call, counted from 0.
