@@ -120,14 +120,20 @@ TEST_F(Encode, FilesThatCannotBeRead) {
   }
 }
 
-TEST_F(Encode, FifoIsReadToItsEnd) {
+// Only a regular file is attached: a FIFO without a writer, a device that
+// never ends or a directory is an error of that part, found before any of
+// it is written, and the run goes on.
+TEST_F(Encode, FileThatIsNoRegularFileIsRefused) {
   ASSERT_EQ(mkfifo(path("fifo").c_str(), 0600), 0);
-  write_file("draft", "\n#text/plain fifo\n");
-  RunResult result =
-      run({"/bin/sh", "-c", "printf 'one\\ntwo\\n' > fifo & " + bin_dir() + "/qxencode < draft"});
-  EXPECT_NE(result.out.find("Content-Transfer-Encoding: 7bit\n\none\ntwo\n\n--"), std::string::npos)
-      << result.out;
-  EXPECT_EQ(result.status, 0);
+  write_file("folder/x", "");
+  EXPECT_EQ(
+      encode("\n#text/plain fifo\n#application/octet-stream /dev/zero\n"
+             "#text/plain folder\nend\n"),
+      (RunResult{kMimeHeader + kDelimiter + kDelimiter + kDelimiter + kTextPart + "end\n" + kClose,
+                 "qxencode: error attaching file 'fifo': Invalid argument\n"
+                 "qxencode: error attaching file '/dev/zero': Invalid argument\n"
+                 "qxencode: error attaching file 'folder': Is a directory\n",
+                 1}));
 }
 
 TEST_F(Encode, TransferEncodingFollowsTheContent) {
@@ -177,6 +183,40 @@ TEST_F(Encode, DraftContentHeadersApplyToTextParts) {
   EXPECT_EQ(
       encode("Content-Type: text/html").out,
       kMimeHeader + replace_all(kTextPart, "text/plain; charset=UTF-8", "text/html") + kClose);
+}
+
+// Headers written so that every reader reads them back: folds only at a
+// blank, encoded words of at most 75 characters, a draft header's own
+// continuation lines kept with it, RFC 2231 values with every byte outside
+// attribute-char escaped.
+TEST_F(Encode, HeadersThatReadersReadBack) {
+  struct Case {
+    std::string draft, expected;
+  };
+  const std::string ab = std::string(60, 'a');
+  const Case cases[] = {
+      // The token joined to the quoted string has no blank to fold at.
+      {"Subject: " + ab + " \"q\"xxxxxxxxxx yy\n", "Subject: " + ab + " \"q\"xxxxxxxxxx\n yy\n"},
+      // An escape at the end of a continuation line's word would make it 77.
+      {"Subject: aaaa \"q\xc3\xa9\"zzzzzzzzzz  " + ab + "\"q\"y\n",
+       "Subject: aaaa =?UTF-8?Q?q=C3=A9?= zzzzzzzzzz\n =?UTF-8?Q?_" + ab +
+           "?=\n =?UTF-8?Q?=22q=22y?=\n"},
+      // A continuation line of blanks alone would otherwise end the header.
+      {"Subject: x\n \n", "Subject: x\n \n"},
+  };
+  for (const Case &c : cases)
+    EXPECT_EQ(encode(c.draft + "\n").out.substr(0, c.expected.size()), c.expected) << c.draft;
+  std::string folded_part =
+      replace_all(kTextPart, "text/plain; charset=UTF-8", "text/plain;\n\tcharset=UTF-8");
+  EXPECT_EQ(encode("Content-Type: text/plain;\n\tcharset=UTF-8\nSubject: x\n\nbody\n").out,
+            "Subject: x\n" + kMimeHeader + folded_part + "body\n" + kClose);
+  write_file("f", "x\n");
+  EXPECT_EQ(encode("\n#text/plain f>\xc3\xa9 100%*'x;y=z.txt\n").out,
+            kMimeHeader + kDelimiter +
+                "Content-Disposition: attachment;\n"
+                " filename*0*=UTF-8''%c3%a9%20100%25%2a%27x%3by%3dz.txt\n"
+                "Content-Type: text/plain\nContent-Transfer-Encoding: 7bit\n\nx\n" +
+                kClose);
 }
 
 TEST_F(Encode, RawModeConvertsOnlyTheHeader) {
@@ -345,6 +385,7 @@ TEST_F(RealReader, FileNamesReadBackAsGiven) {
       "a b.png",
       "r\xc3\xa9sum\xc3\xa9.txt",
       "semi;colon=x.txt",
+      "\xc3\xa9 100%*'x;y=z(\"q\")@<>,:\\/[]?.txt",
       std::string(36, 'n'),
       std::string(37, 'n'),
       repeat("Gr\xc3\xbc\xc3\x9f"

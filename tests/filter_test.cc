@@ -143,6 +143,28 @@ TEST_F(Filter, DateSizeAndTimes) {
   });
 }
 
+// A literal is local time with that date's own daylight saving.
+TEST_F(Filter, TimeLiteralsFollowSummerTime) {
+  set_env("TZ", "Europe/Berlin");
+  write_file("box/cur/summer", "Date: Mon, 15 Jun 2026 12:30:00 +0200\n\n");
+  write_file("box/cur/winter", "Date: Tue, 15 Dec 2026 12:30:00 +0100\n\n");
+  const Case cases[] = {
+      {"date == \"2026-06-15 12:30:00\"", {1}},
+      {"date == \"2026-06-15 11:30:00\"", {}},
+      {"date == \"2026-12-15 12:30:00\"", {2}},
+      {"date == \"2026-12-15 11:30:00\"", {}},
+      {"date >= \"2026-06-15\" && date < \"2026-06-15 12:30:01\"", {1}},
+  };
+  const std::string names[] = {"box/cur/summer", "box/cur/winter"};
+  for (const Case &c : cases) {
+    std::string expected;
+    for (int number : c.selected) expected += names[number - 1] + "\n";
+    EXPECT_EQ(run({"qxfilter", "-t", c.test}, "box/cur/summer\nbox/cur/winter\n"),
+              (RunResult{expected, "", 0}))
+        << c.test;
+  }
+}
+
 TEST_F(Filter, HugeHeaderIsCutToTheDecodeBuffer) {
   std::string subject = std::string(5000, 'a') + "end";
   write_file("box/cur/big", "X-Padding: " + std::string(9000, 'p') + "\nSubject: " + subject +

@@ -1,8 +1,14 @@
 #include "attach.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <cstdio>
 #include <string>
+
+#include "base64.h"
+#include "qp.h"
+#include "test_support.h"
 
 namespace {
 
@@ -67,6 +73,42 @@ TEST(TransferEncodingChoose, FollowsTheContent) {
   for (const auto &[type, scan, length, expected] : cases)
     EXPECT_EQ(transfer_encoding_choose(type, scan, length), expected)
         << type << " " << scan.control << " " << scan.eight_bit << " " << scan.longest_line;
+}
+
+// A file read in pieces encodes as the same bytes in one piece would,
+// whatever straddles the end of a piece.
+TEST(AttachFile, PiecesEncodeLikeTheWholeContent) {
+  char name[] = "/tmp/attach-test-XXXXXX";
+  int fd = mkstemp(name);
+  ASSERT_GE(fd, 0);
+  close(fd);
+  std::vector<std::string> contents;
+  for (size_t shift = 0; shift <= 6; ++shift)
+    for (std::string tricky : {"From x\n", ".\n", "ab \n", "t\t\r\n", "\xc3\xa9\xc3\xa9\n"})
+      contents.push_back(std::string(kPieceSize - shift - 1, 'y') + "\n" + tricky +
+                         "tail\n\xc3\xa9");
+  for (size_t size : {kPieceSize - 1, kPieceSize, kPieceSize + 1, 2 * kPieceSize + 57}) {
+    std::string binary;
+    for (size_t i = 0; i < size; ++i) binary += static_cast<char>(0x80 | (i * 7 % 128));
+    contents.push_back(binary);
+  }
+  for (size_t i = 0; i < contents.size(); ++i) {
+    const std::string &content = contents[i];
+    FILE *file = fopen(name, "w");
+    fwrite(content.data(), 1, content.size(), file);
+    fclose(file);
+    std::string written = stdout_capture([&] { EXPECT_EQ(attach_file(name, "a/b"), 0); });
+    bool base64 = written.find("Content-Transfer-Encoding: base64\n") != std::string::npos;
+    std::string whole = stdout_capture([&] {
+      if (base64)
+        encode_base64(content);
+      else
+        encode_qp(content, 78, 0);
+    });
+    EXPECT_EQ(base64, i >= contents.size() - 4) << i;
+    EXPECT_EQ(written.substr(written.find("\n\n") + 2), whole) << i;
+  }
+  remove(name);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "compose.h"
 
 #include <sys/types.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -45,6 +46,9 @@ struct Composer {
   // The draft's values, as they stand after the header name.
   std::optional<std::string> content_type;
   std::optional<std::string> transfer_encoding;
+  // The remembered value that the last header line went to, which takes
+  // the continuation lines that follow it.
+  std::optional<std::string> *continued_value = nullptr;
   bool in_header = true;
   bool no_body_line_yet = true;
   bool text_part_open = false;
@@ -97,10 +101,20 @@ void header_line(Composer &composer, std::string_view line) {
   if (line == "\n") return header_end(composer);
   // A header line is text up to its first NUL.
   line = std::string_view(line.data(), strnlen(line.data(), line.size()));
-  if (remember_value(line, "Content-Type:", composer.content_type) ||
-      remember_value(line, "Content-Transfer-Encoding:", composer.transfer_encoding))
+  bool continuation = line.starts_with(' ') || line.starts_with('\t');
+  if (continuation && composer.continued_value) {
+    std::string &value = **composer.continued_value;
+    value.append(line);
+    if (!value.ends_with('\n')) value.push_back('\n');
     return;
-  encode_header_line(line);
+  }
+  composer.continued_value = nullptr;
+  if (remember_value(line, "Content-Type:", composer.content_type))
+    composer.continued_value = &composer.content_type;
+  else if (remember_value(line, "Content-Transfer-Encoding:", composer.transfer_encoding))
+    composer.continued_value = &composer.transfer_encoding;
+  else
+    encode_header_line(line);
 }
 
 void text_part_open(Composer &composer) {
@@ -150,6 +164,10 @@ void line_handle(Composer &composer, std::string_view line) {
 }  // namespace
 
 int compose(const ComposeOptions &options) {
+  // Into a pipe or a file the output goes in large blocks; a terminal
+  // keeps its line buffering.
+  static char output_buffer[64 * 1024];
+  if (!isatty(STDOUT_FILENO)) setvbuf(stdout, output_buffer, _IOFBF, sizeof output_buffer);
   Composer composer(options);
   boundary_build(composer);
   LineReader reader;

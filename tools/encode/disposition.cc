@@ -12,6 +12,15 @@ constexpr size_t kLongestPlainName = 36;
 // no further byte is added to it.
 constexpr int kSegmentLimit = 74;
 constexpr std::string_view kQuotingSet = " ()<>@,;:\\/[]?=";
+// Printable ASCII bytes that an RFC 2231 value must escape: the tspecials
+// and "*", "'" and "%", which that syntax gives a meaning of its own.
+constexpr std::string_view kNotAttributeChars = "*'%()<>@,;:\\\"/[]?=";
+
+// attribute-char of RFC 2231: what a value may hold unescaped.
+bool is_attribute_char(unsigned char byte) {
+  return byte > 0x20 && byte < 0x7F &&
+         kNotAttributeChars.find(static_cast<char>(byte)) == std::string_view::npos;
+}
 
 bool needs_segments(std::string_view name) {
   return name.size() > kLongestPlainName || std::any_of(name.begin(), name.end(), [](char c) {
@@ -35,12 +44,12 @@ void write_segments(std::string_view name) {
     }
     for (; at < name.size() && written <= kSegmentLimit; ++at) {
       auto byte = static_cast<unsigned char>(name[at]);
-      if (byte <= 0x20 || byte >= 0x7F || byte == '"') {
-        out_escape('%', byte, false);
-        written += 3;
-      } else {
+      if (is_attribute_char(byte)) {
         out_byte(static_cast<char>(byte));
         ++written;
+      } else {
+        out_escape('%', byte, false);
+        written += 3;
       }
     }
     ++segment;

@@ -33,6 +33,11 @@ TEST(WriteDisposition, PlainQuotedAndExtendedNames) {
       {"say \"hi\".txt",
        "Content-Disposition: attachment;\n filename*0*=UTF-8''say%20%22hi%22.txt\n"},
       {"tab\there", "Content-Disposition: attachment;\n filename*0*=UTF-8''tab%09here\n"},
+      // Every byte outside attribute-char is escaped in the extended form.
+      {"r\xc3\xa9s;u=m%*'(x)@<y>,:\\/[z]?.txt",
+       "Content-Disposition: attachment;\n "
+       "filename*0*=UTF-8''r%c3%a9s%3bu%3dm%25%2a%27%28x%29%40%3cy"
+       "%3e%2c%3a%5c%2f;\n filename*1*=%5bz%5d%3f.txt\n"},
   };
   for (const auto &[filename, expected] : cases)
     EXPECT_EQ(disposition(filename), expected) << filename;

@@ -94,17 +94,17 @@ void write_encoded(std::string_view line, const Token &token, LineState &state) 
 
 void write_plain(std::string_view line, const Token &token, LineState &state) {
   std::string_view text = line.substr(token.begin, token.end - token.begin);
-  if (state.column + text.size() >= kLineLimit) fold(state);
+  // A token joined to the quoted string before it has no blank to fold
+  // at: it stays on the line, however long that gets.
+  bool joined_to_quoted = text[0] != ' ' && state.previous_quoted && !state.previous_encoded &&
+                          line[token.begin - 1] != ' ';
+  if (!joined_to_quoted && state.column + text.size() >= kLineLimit) fold(state);
   // Spaces at the start of a continuation line would be taken for folding
   // white space; inside an encoded word they survive as "_".
   if (state.column <= 1 && text.starts_with("  ")) return write_encoded(line, token, state);
-  if (text[0] != ' ') {
-    bool joined_to_quoted =
-        state.previous_quoted && !state.previous_encoded && line[token.begin - 1] != ' ';
-    if (!joined_to_quoted) {
-      out_byte(' ');
-      ++state.column;
-    }
+  if (text[0] != ' ' && !joined_to_quoted) {
+    out_byte(' ');
+    ++state.column;
   }
   out_text(text);
   state.column += text.size();
@@ -125,6 +125,13 @@ void encode_header_line(std::string_view line) {
     pos = colon == std::string_view::npos ? line.size() : colon + 1;
     out_text(line.substr(0, pos));
     state.column = pos;
+  }
+  // A continuation line of blanks alone stays as it is: written as an
+  // empty line, it would end the header section.
+  if (continuation && line.find_first_not_of(" \t") == std::string_view::npos) {
+    out_text(line);
+    out_byte('\n');
+    return;
   }
   while (line.find_first_not_of(' ', pos) != std::string_view::npos) {
     Token token = next_token(line, pos);

@@ -1,5 +1,7 @@
 #include "qp.h"
 
+#include <algorithm>
+
 #include "output.h"
 
 namespace {
@@ -64,13 +66,31 @@ bool qp_fits(unsigned char byte, int column, int limit, bool header_mode) {
   return column < limit - static_cast<int>(header_mode) - reserved_columns(byte);
 }
 
-int encode_qp(std::string_view data, int limit, int column) {
-  const bool header_mode = column != 0;
-  for (size_t at = 0; at < data.size(); ++at) {
+namespace {
+
+// An encoded word is at most 75 characters long (RFC 2047), its opening
+// "=?UTF-8?Q?" and closing "?=" included; it starts one column after the
+// blank before it.
+constexpr int kLongestWord = 75;
+constexpr int kWordOpening = 11;          // " =?UTF-8?Q?"
+constexpr int kWordStart = kWordOpening;  // the column after a fold and a new opening
+
+// The column limit inside the word whose text starts at column: the line's
+// limit, or less where the word would otherwise grow past 75 characters.
+int word_limit(int limit, int column) {
+  return std::min(limit, column - kWordOpening + 1 + kLongestWord);
+}
+
+// Writes the first count bytes of data; the bytes after them are looked
+// at only.
+int qp_write(std::string_view data, size_t count, int limit, int column, bool header_mode) {
+  int line_limit = header_mode ? word_limit(limit, column) : limit;
+  for (size_t at = 0; at < count; ++at) {
     auto byte = static_cast<unsigned char>(data[at]);
-    if (!qp_fits(byte, column, limit, header_mode)) {
+    if (!qp_fits(byte, column, line_limit, header_mode)) {
       out_text(header_mode ? "?=\n =?UTF-8?Q?" : "=\n");
-      column = header_mode ? 11 : 0;
+      column = header_mode ? kWordStart : 0;
+      line_limit = header_mode ? word_limit(limit, column) : limit;
     }
     if (byte >= 0x7F || byte == '=')
       column = escape(byte, column);
@@ -79,9 +99,23 @@ int encode_qp(std::string_view data, int limit, int column) {
     else
       column = put_body_byte(data, at, column);
   }
-  if (!header_mode && column != 0) {
-    out_text("=\n");
-    column = 0;
-  }
   return column;
+}
+
+}  // namespace
+
+int encode_qp_body(std::string_view data, size_t count, int limit, int column) {
+  return qp_write(data, count, limit, column, false);
+}
+
+void qp_body_end(int column) {
+  if (column != 0) out_text("=\n");
+}
+
+int encode_qp(std::string_view data, int limit, int column) {
+  const bool header_mode = column != 0;
+  column = qp_write(data, data.size(), limit, column, header_mode);
+  if (header_mode) return column;
+  qp_body_end(column);
+  return 0;
 }

@@ -74,9 +74,15 @@ TEST(EncodeQpHeader, WritesTheInsideOfAWord) {
 TEST(EncodeQpHeader, FoldsIntoANewWord) {
   int column = 0;
   std::string out = stdout_capture([&] { column = encode_qp(std::string(70, 'a'), 78, 11); });
-  // 63 bytes reach column 74, which leaves room for "?=" within 78.
-  EXPECT_EQ(out, std::string(63, 'a') + "?=\n =?UTF-8?Q?" + std::string(7, 'a'));
-  EXPECT_EQ(column, 18);
+  // A word after a fold starts at column 1 and may be 75 characters long:
+  // room is kept for an escape and "?=" up to column 76.
+  EXPECT_EQ(out, std::string(61, 'a') + "?=\n =?UTF-8?Q?" + std::string(9, 'a'));
+  EXPECT_EQ(column, 20);
+  out = stdout_capture([&] { column = encode_qp(std::string(30, '='), 78, 11); });
+  EXPECT_EQ(out, repeat("=3D", 21) + "?=\n =?UTF-8?Q?" + repeat("=3D", 9));
+  // Further along the line, the line's own limit of 78 comes first.
+  out = stdout_capture([&] { column = encode_qp(std::string(30, '='), 78, 20); });
+  EXPECT_EQ(out, repeat("=3D", 18) + "?=\n =?UTF-8?Q?" + repeat("=3D", 12));
 }
 
 }  // namespace

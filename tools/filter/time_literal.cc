@@ -11,6 +11,13 @@
 
 namespace {
 
+// The seconds of a local time. Whether summer time applies is left to the
+// C library, which knows it for the date in question.
+int64_t local_seconds(struct tm &time) {
+  time.tm_isdst = -1;
+  return mktime(&time);
+}
+
 bool consumes_all(const char *text, const char *format, struct tm &time) {
   const char *end = strptime(text, format, &time);
   return end && *end == '\0';
@@ -38,7 +45,7 @@ int64_t relative_value(const char *text) {
     localtime_r(&start_time, &time);
     valid = !__builtin_sub_overflow(time.tm_mday, count, &time.tm_mday);
     time.tm_hour = time.tm_min = time.tm_sec = 0;
-    value = mktime(&time);
+    value = local_seconds(time);
   } else if (valid) {
     int64_t unit_seconds = *unit == 'h' ? 3600 : *unit == 'm' ? 60 : 1;
     int64_t span;
@@ -58,21 +65,21 @@ int64_t time_literal_value(const char *text) {
     return status.st_mtime;
   }
   // Every form is tried into the same broken-down time, which starts all
-  // zero, the daylight-saving indicator included.
+  // zero.
   struct tm time = {};
-  if (consumes_all(text, "%Y-%m-%d %H:%M:%S", time)) return mktime(&time);
+  if (consumes_all(text, "%Y-%m-%d %H:%M:%S", time)) return local_seconds(time);
   if (consumes_all(text, "%Y-%m-%d", time)) {
     time.tm_hour = time.tm_min = time.tm_sec = 0;
-    return mktime(&time);
+    return local_seconds(time);
   }
   if (consumes_all(text, "%H:%M:%S", time)) {
     take_start_day(time);
-    return mktime(&time);
+    return local_seconds(time);
   }
   if (consumes_all(text, "%H:%M", time)) {
     time.tm_sec = 0;
     take_start_day(time);
-    return mktime(&time);
+    return local_seconds(time);
   }
   if (text[0] == '-') return relative_value(text);
   parse_error("invalid time format '%s'", text);

@@ -167,6 +167,8 @@ int copy_mbox_message(InputReader &in, MessageWriter &out, MboxMessage &message)
       if (write("\n") != 0) return -1;
       blank_held = false;
     }
+    // A CR LF mbox ends its header section at an empty line of its own.
+    if (line.starts_with("\r\n")) in_header = false;
     if (line[0] == '>' && copy_quotes(in, out) != 0) return -1;
     if (line_rest(in, write) != 0) return -1;
   }

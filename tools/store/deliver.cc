@@ -41,6 +41,20 @@ struct StreamCloser {
 };
 using StreamPtr = std::unique_ptr<FILE, StreamCloser>;
 
+// Removes the temporary file of a delivery that did not reach its final
+// name, so that a failure leaves nothing behind (a partial file would also
+// hold on to the space a full disk needs for the next message).
+struct TemporaryFile {
+  const char *path;
+  bool delivered = false;
+  ~TemporaryFile() {
+    if (delivered) return;
+    int saved = errno;
+    unlink(path);
+    errno = saved;
+  }
+};
+
 // Reports a failure in the tool's words and keeps its errno for the caller.
 int fail(const StoreRun &run, const char *what, const char *name) {
   int saved = errno;
@@ -146,13 +160,18 @@ void announce(const StoreRun &run, const char *path) {
   if (run.verbose) puts(path);
 }
 
+void name_received(StoreRun &run, bool into_cur) {
+  (into_cur ? run.cur_unsynced : run.new_unsynced) = true;
+}
+
 // Copies one message into a new temporary file, syncs it and renames it
-// into place. mbox is null outside mbox mode. A failure after the create
-// leaves the temporary file in tmp/ and nothing in new/ or cur/.
-int store_copy(const StoreRun &run, const Input &input, InputReader &reader, DeliveryName &name,
+// into place. mbox is null outside mbox mode. A failure leaves nothing in
+// tmp/, new/ or cur/.
+int store_copy(StoreRun &run, const Input &input, InputReader &reader, DeliveryName &name,
                MboxMessage *mbox) {
   UniqueFd file = temporary_create(run, input, name);
   if (!file) return -1;
+  TemporaryFile temporary{name.temporary};
   StreamPtr stream(fdopen(file.fd, "w"));
   if (!stream) return fail(run, "fdopen: ", name.temporary);
   int fd = file.release();
@@ -164,12 +183,14 @@ int store_copy(const StoreRun &run, const Input &input, InputReader &reader, Del
   times_set(run, fd, name, input, mbox ? &head : nullptr);
   if (fsync(fd) != 0 || fclose(stream.release()) != 0) return -1;
 
-  const char *directory = run.into_cur || (mbox && mbox->old) ? "cur" : "new";
+  bool into_cur = run.into_cur || (mbox && mbox->old);
   std::string flags = run.flags ? *run.flags : mbox ? mbox_flags(*mbox) : "";
   char final[kPathSize];
-  if (final_path(run, name, directory, flags, final) != 0 ||
+  if (final_path(run, name, into_cur ? "cur" : "new", flags, final) != 0 ||
       rename_noreplace(name.temporary, final) != 0)
     return -1;
+  temporary.delivered = true;
+  name_received(run, into_cur);
   announce(run, final);
   return 0;
 }
@@ -184,6 +205,7 @@ int deliver_single(StoreRun &run, const char *source, bool rename_first, Input &
     char final[kPathSize];
     if (final_path(run, name, "cur", run.flags.value_or(""), final) != 0) return -1;
     if (rename_noreplace(source, final) == 0) {
+      name_received(run, true);
       announce(run, final);
       return 0;
     }
@@ -202,6 +224,15 @@ int deliver_mbox(StoreRun &run, Input &input) {
     DeliveryName name;
     if (name_make(run, name) != 0 || store_copy(run, input, reader, name, &message) != 0) return -1;
   } while (message.more);
+  return 0;
+}
+
+int directory_sync(const StoreRun &run, const char *directory) {
+  char path[kPathSize];
+  if (path_format(path, "%s/%s", run.target.c_str(), directory) != 0)
+    return fail(run, "", run.target.c_str());
+  UniqueFd fd(open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!fd || fsync(fd.fd) != 0 || fd.close() != 0) return fail(run, "", path);
   return 0;
 }
 
@@ -227,6 +258,15 @@ void unique_name(char (&buffer)[kUniqueSize], const timeval &now, long pid, int6
                  const char *host) {
   snprintf(buffer, kUniqueSize, "%ld.M%06ldP%ldQ%ld.%s", static_cast<long>(now.tv_sec),
            static_cast<long>(now.tv_usec), pid, static_cast<long>(counter), host);
+}
+
+int maildir_sync(StoreRun &run) {
+  int error = 0;
+  if (run.new_unsynced && directory_sync(run, "new") != 0) error = errno;
+  if (run.cur_unsynced && directory_sync(run, "cur") != 0 && error == 0) error = errno;
+  run.new_unsynced = run.cur_unsynced = false;
+  errno = error;
+  return error == 0 ? 0 : -1;
 }
 
 int maildir_deliver(StoreRun &run, const char *source) {

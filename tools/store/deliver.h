@@ -30,6 +30,10 @@ struct StoreRun {
   char host[kHostSize] = {};
   long pid = 0;            // read once with the host part
   int64_t deliveries = 0;  // the delivery counter
+  // The target's directories that received a name since they were last
+  // forced to disk.
+  bool new_unsynced = false;
+  bool cur_unsynced = false;
 };
 
 // "qxstore" or "qxmove": the start of every message the run writes.
@@ -48,3 +52,8 @@ void unique_name(char (&buffer)[kUniqueSize], const timeval &now, long pid, int6
 // run.target, or with run.mbox every message of the mbox it holds.
 // Returns 0, or -1 with errno describing the failure.
 int maildir_deliver(StoreRun &run, const char *source);
+
+// Forces every directory of run.target that received a name to disk, so
+// that the names delivered survive a crash; called before the tool exits,
+// after a failure too. Returns 0, or -1 with errno after a message.
+int maildir_sync(StoreRun &run);

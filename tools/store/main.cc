@@ -54,7 +54,11 @@ int store_main(StoreRun &run, int argc, char *argv[]) {
   if (argc - optind != 1) usage(run.mode);
   run.target = argv[optind];
   host_part_read(run);
-  if (maildir_deliver(run, nullptr) != 0) {
+  // What was stored before a failure stays stored, so it is synced too.
+  int error = maildir_deliver(run, nullptr) == 0 ? 0 : errno;
+  if (maildir_sync(run) != 0 && error == 0) error = errno;
+  if (error != 0) {
+    errno = error;
     perror("qxstore");
     return 2;
   }
@@ -97,6 +101,10 @@ int move_main(StoreRun &run, int argc, char *argv[]) {
   bool names_on_stdin = count == 1;
   message_loop(count - 1, argv + optind,
                [&](const char *name) { move_one(run, name, names_on_stdin); });
+  if (maildir_sync(run) != 0) {
+    perror("qxmove");
+    return 2;
+  }
   return 0;
 }
 
