@@ -22,19 +22,20 @@ const HelpCase kHelp[] = {
      "  --version  print the version and exit\n"},
     {"qxsearch",
      "Usage: qxsearch [-c|-h|-o|-p|-q|-m max] [-v] [-i] [-l] [-a|-d] header:regex [msgs...]\n"
-     "  -a         match each address of the value on its own\n"
-     "  -c         print only the number of matching values, at the end\n"
-     "  -d         decode RFC 2047 encoded words to UTF-8 before matching\n"
-     "  -h         print the label and the value instead of the file name\n"
-     "  -i         match without regard to case\n"
-     "  -l         with *, stop at the first matching header of each message\n"
-     "  -m max     exit as soon as max values have matched\n"
-     "  -o         print only the matched text\n"
-     "  -p         print the file name, the label and the value\n"
-     "  -q         print nothing; exit at the first match\n"
-     "  -v         count the values that do not match\n"
-     "  --help     print this help and exit\n"
-     "  --version  print the version and exit\n"},
+     "  -a          match each address of the value on its own\n"
+     "  -c          print only the number of matching values, at the end\n"
+     "  -d          decode RFC 2047 encoded words to UTF-8 before matching\n"
+     "  -h          print the label and the value instead of the file name\n"
+     "  -i          match without regard to case\n"
+     "  -l          with *, stop at the first matching header of each message\n"
+     "  -m max      exit as soon as max values have matched\n"
+     "  -o          print only the matched text\n"
+     "  -p          print the file name, the label and the value\n"
+     "  -q          print nothing; exit at the first match\n"
+     "  -v          count the values that do not match\n"
+     "  --charsets  convert text parts in other charsets to UTF-8 to search them\n"
+     "  --help      print this help and exit\n"
+     "  --version   print the version and exit\n"},
     {"qxwho",
      "Usage: qxwho [-ad] [-h headers] [msgs...]\n"
      "  -a          print only the addresses\n"

@@ -1,5 +1,6 @@
 // qxsearch: prints the messages whose header, headers, text bodies or
 // flags match an extended regular expression.
+#include <getopt.h>
 #include <unistd.h>
 
 #include <clocale>
@@ -28,6 +29,14 @@ constexpr OptionHelp kOptionHelp[] = {
     {"-p", "print the file name, the label and the value"},
     {"-q", "print nothing; exit at the first match"},
     {"-v", "count the values that do not match"},
+    {"--charsets", "convert text parts in other charsets to UTF-8 to search them"},
+};
+
+// Long options have codes outside the range of option letters.
+enum LongOption { kCharsets = 256 };
+constexpr option kLongOptions[] = {
+    {"charsets", no_argument, nullptr, kCharsets},
+    {nullptr, 0, nullptr, 0},
 };
 
 [[noreturn]] void usage() {
@@ -39,8 +48,11 @@ int search_main(int argc, char *argv[]) {
   if (help_requested(argc, argv, {"qxsearch", kUsage, kOptionHelp})) return 0;
   Search search;
   int option;
-  while ((option = getopt(argc, argv, "+acdhilm:opqv")) != -1) {
+  while ((option = getopt_long(argc, argv, "+acdhilm:opqv", kLongOptions, nullptr)) != -1) {
     switch (option) {
+      case kCharsets:
+        search.charsets = true;
+        break;
       case 'a':
         search.address_mode = true;
         break;
