@@ -18,9 +18,14 @@ c++ -O2 -std=c++20 -o floor "$HERE/read_floor.cc"
 printf '%d messages, %s\n' "$COUNT" "$(du -sh box | cut -f1)"
 xargs cat <names >/dev/null  # into the page cache
 
-measure "floor: read each whole file" sh -c "./floor whole <names"
-measure "qxsearch /:zanzibar" sh -c "'$BIN/qxsearch' /:zanzibar <names || :"
-measure "qxsearch --charsets /:zanzibar" sh -c "'$BIN/qxsearch' --charsets /:zanzibar <names || :"
+# Three rounds, the two searches side by side in each, so that a busy
+# machine shows as noise across rounds rather than as a cost.
+for round in 1 2 3; do
+  measure "$round: floor: read each whole file" sh -c "./floor whole <names"
+  measure "$round: qxsearch /:zanzibar" sh -c "'$BIN/qxsearch' /:zanzibar <names || :"
+  measure "$round: qxsearch --charsets /:zanzibar" \
+    sh -c "'$BIN/qxsearch' --charsets /:zanzibar <names || :"
+done
 printf 'found: %s messages without the option, %s with it\n' \
   "$("$BIN/qxsearch" -c /:zanzibar <names || true)" \
   "$("$BIN/qxsearch" --charsets -c /:zanzibar <names || true)"
