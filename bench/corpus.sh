@@ -4,11 +4,14 @@
 # alternative, or text with a base64 attachment), about 3 KB each. The word
 # "zanzibar" stands in the decoded text of about one message in a thousand
 # (hidden from byte searches by the encodings) and in the Subject of about
-# one in a thousand.
-# Usage: bench/corpus.sh DIR COUNT
+# one in a thousand. With "charsets" as third argument, the plain messages
+# (a quarter) are in ISO-8859-1 (quoted-printable) and windows-1252 (8bit)
+# instead, half each, with accented words, typographic quotes and euros.
+# Usage: bench/corpus.sh DIR COUNT [charsets]
 set -eu
 DIR=$1
 COUNT=$2
+CHARSETS=${3:-}
 mkdir -p "$DIR/cur" "$DIR/new" "$DIR/tmp"
 POOL=$(mktemp -d "${TMPDIR:-/tmp}/quobix-corpus-XXXXXX")
 trap 'rm -rf "$POOL"' EXIT
@@ -41,7 +44,7 @@ for t in $(seq 0 31); do
   head -c 2400 /dev/urandom | base64 -w 76 >"$POOL/blob.$t"
 done
 
-awk -v pool="$POOL" -v dir="$DIR" -v count="$COUNT" '
+awk -v pool="$POOL" -v dir="$DIR" -v count="$COUNT" -v charsets="$CHARSETS" '
 function slurp(name,   text, line) {
   text = ""
   while ((getline line < name) > 0) text = text line "\n"
@@ -53,6 +56,17 @@ function qp(text) {
   gsub(/meeting/, "caf=C3=A9 meeting", text)
   gsub(/zanzibar/, "zanzi=\nbar", text)
   gsub(/ \n/, " =\n", text)
+  return text
+}
+# The same text in a single-byte charset: ISO-8859-1 quoted-printable
+# with an accented word, or windows-1252 with quotes and a euro sign.
+function latin1(text) {
+  gsub(/meeting/, "caf=E9 meeting", text)
+  gsub(/ \n/, " =\n", text)
+  return text
+}
+function cp1252(text) {
+  gsub(/budget/, "\223budget\224 \200", text)
   return text
 }
 BEGIN {
@@ -74,7 +88,13 @@ BEGIN {
            "Subject: %s %d\n", i, i * 31, i % 60, i % 60, i % 500, i % 500,
            (i % 1009 == 0 ? "zanzibar notes" : "status report"), i > file
     kind = i % 4
-    if (kind == 0) {
+    if (kind == 0 && charsets != "" && i % 8 == 0) {
+      printf "MIME-Version: 1.0\nContent-Type: text/plain; charset=ISO-8859-1\n" \
+             "Content-Transfer-Encoding: quoted-printable\n\n%s", latin1(body) > file
+    } else if (kind == 0 && charsets != "" && i % 8 == 4) {
+      printf "MIME-Version: 1.0\nContent-Type: text/plain; charset=windows-1252\n" \
+             "Content-Transfer-Encoding: 8bit\n\n%s", cp1252(body) > file
+    } else if (kind == 0) {
       printf "\n%s", body > file
     } else if (kind == 1) {
       printf "MIME-Version: 1.0\nContent-Type: text/plain; charset=utf-8\n" \

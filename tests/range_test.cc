@@ -148,4 +148,30 @@ TEST_F(Ranges, PathsStandardInputAndDash) {
   EXPECT_EQ(run({"qxmark", "-S", "-"}), (RunResult{"", "", 0}));
 }
 
+// A Range that fails to convert and names a file or folder here ends as
+// before, with one more line on how to write the path.
+TEST_F(Ranges, BareNameOfAFolderOrFileGetsAHint) {
+  reset();
+  make_maildir("other");
+  write_file("notes", "Subject: x\n\n");
+  const std::string strtol = "strtol: Invalid argument\n";
+  const std::string folder = "'box' is read as a Range; write ./box for the folder\n";
+  struct Case {
+    std::vector<std::string> argv;
+    std::string err;
+    int status;
+  } cases[] = {
+      {{"qxfilter", "box"}, strtol + "qxfilter: " + folder, 2},
+      {{"qxsearch", "subject:x", "box"}, strtol + "qxsearch: " + folder, 2},
+      {{"qxwho", "box"}, strtol + "qxwho: " + folder, 2},
+      {{"qxmark", "-S", "box"}, strtol + "qxmark: " + folder, 2},
+      {{"qxmove", "box", "./other"}, strtol + "qxmove: " + folder, 2},
+      {{"qxwho", "notes"},
+       strtol + "qxwho: 'notes' is read as a Range; write ./notes for the file\n",
+       2},
+      {{"qxwho", "absent"}, strtol, 2},
+  };
+  for (const Case &c : cases) EXPECT_EQ(run(c.argv), (RunResult{"", c.err, c.status})) << c.argv[0];
+}
+
 }  // namespace

@@ -245,4 +245,32 @@ TEST_F(Search, UsageAndExpressionErrors) {
   }
 }
 
+// --charsets: text parts in other charsets are converted to UTF-8 first;
+// without it, and for charsets iconv does not know, they are passed over.
+TEST_F(Search, OtherCharsetsOnRequest) {
+  write_file("latin1", "Content-Type: text/plain; charset=ISO-8859-1\n\nRechnung f\xFCr Mai\n");
+  write_file("qp",
+             "Content-Type: text/plain; charset=\"iso-8859-1\"\n"
+             "Content-Transfer-Encoding: quoted-printable\n\nRechnung f=FCr Juni\n");
+  write_file(
+      "cp1252",
+      "Content-Type: multipart/mixed; boundary=B\n\n--B\n"
+      "Content-Type: text/plain; charset=windows-1252\n\n\x93Rechnung\x94 \x80 5\x81\n--B--\n");
+  write_file("unknown", "Content-Type: text/plain; charset=x-unknown\n\nRechnung f\xFCr\n");
+  write_file("utf8", "Content-Type: text/plain; charset=utf-8\n\nRechnung f\xC3\xBCr Juli\n");
+  run_cases(
+      {
+          {{"/:Rechnung"}, lines({"./utf8"})},
+          {{"--charsets", "/:Rechnung"}, lines({"./latin1", "./qp", "./cp1252", "./utf8"})},
+          {{"--charsets", "/:f\xC3\xBCr"}, lines({"./latin1", "./qp", "./utf8"})},
+          {{"-h", "--charsets", "/:Rechnung"},
+           "/: Rechnung f\xC3\xBCr Mai\n/: Rechnung f\xC3\xBCr Juni\n"
+           "/: \xE2\x80\x9CRechnung\xE2\x80\x9D \xE2\x82\xAC 5\xEF\xBF\xBD\n"
+           "/: Rechnung f\xC3\xBCr Juli\n"},
+          {{"--charsets", "-c", "/:\xE2\x82\xAC"}, "1\n"},
+          {{"--charsets", "/:x"}, "", 1},
+      },
+      {"./latin1", "./qp", "./cp1252", "./unknown", "./utf8"});
+}
+
 }  // namespace

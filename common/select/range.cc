@@ -1,5 +1,7 @@
 #include "range.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -101,6 +103,15 @@ bool select_subthread(const char *text, RangeState &state) {
   return true;
 }
 
+// A word that names a file or folder here was most likely meant as one:
+// only a name with "/" is read as a path.
+std::string path_hint(const char *range) {
+  struct stat status;
+  if (stat(range, &status) != 0) return {};
+  return std::string("'") + range + "' is read as a Range; write ./" + range + " for the " +
+         (S_ISDIR(status.st_mode) ? "folder" : "file");
+}
+
 bool parse_range(const char *text, const char *range, RangeState &state) {
   const int64_t last = state.lines, cur = state.cur;
   const char *rest = range;
@@ -181,7 +192,14 @@ bool range_resolve(const char *text, const char *range, RangeState &state, std::
   if (!state.position) {
     state.position = text;
     state.line = 1;
-    if (!parse_range(text, range, state)) {
+    bool parsed;
+    try {
+      parsed = parse_range(text, range, state);
+    } catch (ToolExit &end) {
+      end.hint = path_hint(range);
+      throw;
+    }
+    if (!parsed) {
       state.start = 1;  // a failed Range selects nothing on every later call
       state.stop = 0;
     }

@@ -19,7 +19,8 @@ struct RangeState {
 // Stores the next name the Range selects (a whole Sequence line,
 // indentation included) in name and returns true; false when the Range is
 // used up or malformed (reported on standard error). A number that cannot
-// be converted throws ToolExit (perror "strtol", status 2).
+// be converted throws ToolExit (perror "strtol", status 2), with a hint
+// when a file or folder of the Range's name exists.
 bool range_resolve(const char *text, const char *range, RangeState &state, std::string &name);
 
 // Line number of the thread parent of line n (the nearest earlier line one

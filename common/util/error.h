@@ -4,10 +4,16 @@
 #pragma once
 
 #include <string>
+#include <utility>
 
 struct ToolExit {
   std::string message;  // written to standard error as is; empty for a quiet end
   int status = 0;
+  std::string hint;  // when set, one more line after message: "<tool>: <hint>"
+
+  // Made from a message and a status; a hint is added where one is known.
+  ToolExit(std::string message = {}, int status = 0)
+      : message(std::move(message)), status(status) {}
 };
 
 // The end perror would give: "what: <system text for error>\n" and status.

@@ -38,6 +38,7 @@ int tool_main(const char *tool, int error_status, const std::function<int()> &bo
     return stdout_finish(tool, body(), error_status);
   } catch (const ToolExit &end) {
     fputs(end.message.c_str(), stderr);
+    if (!end.hint.empty()) fprintf(stderr, "%s: %s\n", tool, end.hint.c_str());
     return stdout_finish(tool, end.status, end.status ? end.status : error_status);
   }
 }

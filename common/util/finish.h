@@ -12,6 +12,7 @@
 int stdout_finish(const char *tool, int status, int error_status, int write_error = 0);
 
 // Runs a tool's main body and ends the run through stdout_finish. A
-// ToolExit thrown from the body writes its message and gives its status;
+// ToolExit thrown from the body writes its message (and its hint, after
+// the tool's name) and gives its status;
 // a failed write to standard output then keeps that (nonzero) status.
 int tool_main(const char *tool, int error_status, const std::function<int()> &body);

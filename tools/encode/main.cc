@@ -9,15 +9,24 @@
 #include "check.h"
 #include "compose.h"
 #include "util/finish.h"
+#include "util/help.h"
 
 namespace {
 
+constexpr char kUsage[] = "Usage: qxencode [-c|-r] [-t CONTENT-TYPE] < message\n";
+constexpr OptionHelp kOptionHelp[] = {
+    {"-c", "check only: exit 1 when MIME encoding is needed, else 0"},
+    {"-r", "raw: convert the header, write the body as one text part"},
+    {"-t CONTENT-TYPE", "the multipart type instead of multipart/mixed"},
+};
+
 [[noreturn]] void usage() {
-  fputs("Usage: qxencode [-c|-r] [-t CONTENT-TYPE] < message\n", stderr);
+  fputs(kUsage, stderr);
   exit(1);
 }
 
 int encode_main(int argc, char *argv[]) {
+  if (help_requested(argc, argv, {"qxencode", kUsage, kOptionHelp})) return 0;
   bool check = false;
   ComposeOptions options;
   int option;

@@ -9,6 +9,7 @@
 #include <ctime>
 #include <memory>
 #include <new>
+#include <string>
 
 #include "filter.h"
 #include "output.h"
@@ -16,6 +17,7 @@
 #include "select/loop.h"
 #include "util/files.h"
 #include "util/finish.h"
+#include "util/help.h"
 
 namespace {
 
@@ -23,8 +25,19 @@ namespace {
 // to end the Message loop early.
 struct OutputGone {};
 
+std::string usage_text() {
+  return std::string("Usage: ") + program_name + " [-Tv] [-t test] [-F file] [msgs...]\n";
+}
+
+constexpr OptionHelp kOptionHelp[] = {
+    {"-t test", "use the test given as text"},
+    {"-F file", "read a test from file"},
+    {"-T", "thread mode: print the whole thread of a message that passes"},
+    {"-v", "write the numbers of mails tested and picked to standard error"},
+};
+
 [[noreturn]] void usage() {
-  fprintf(stderr, "Usage: %s [-Tv] [-t test] [-F file] [msgs...]\n", program_name);
+  fputs(usage_text().c_str(), stderr);
   exit(1);
 }
 
@@ -78,6 +91,7 @@ int64_t run_loop(FilterRun &run, int count, char **messages) {
 }
 
 int filter_main(int argc, char *argv[]) {
+  if (help_requested(argc, argv, {"qxfilter", usage_text(), kOptionHelp})) return 0;
   FilterRun run;
   std::unique_ptr<TestNode> test;
   bool verbose = false;

@@ -11,6 +11,7 @@
 #include "select/config.h"
 #include "util/error.h"
 #include "util/finish.h"
+#include "util/help.h"
 #include "util/path.h"
 #include "walk.h"
 
@@ -18,8 +19,14 @@ namespace {
 
 constexpr int kLostDirectory = 255;
 
+constexpr char kUsage[] = "Usage: qxfolders [-0a] dirs...\n";
+constexpr OptionHelp kOptionHelp[] = {
+    {"-0", "end each path with a NUL byte instead of a newline"},
+    {"-a", "search every subdirectory, also those of maildirs"},
+};
+
 [[noreturn]] void usage() {
-  fputs("Usage: qxfolders [-0a] dirs...\n", stderr);
+  fputs(kUsage, stderr);
   exit(1);
 }
 
@@ -35,6 +42,7 @@ int walk_profile_directory(const FolderSettings &settings) {
 }
 
 int folders_main(int argc, char *argv[]) {
+  if (help_requested(argc, argv, {"qxfolders", kUsage, kOptionHelp})) return 0;
   FolderSettings settings;
   int option;
   while ((option = getopt(argc, argv, "0a")) != -1) {

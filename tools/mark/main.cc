@@ -18,6 +18,7 @@
 #include "util/files.h"
 #include "util/finish.h"
 #include "util/flags.h"
+#include "util/help.h"
 #include "util/path.h"
 
 namespace {
@@ -30,9 +31,18 @@ struct MarkRun {
   std::string changed;                                // reused for every new line
 };
 
+constexpr char kUsage[] =
+    "Usage: qxmark [-DFPRST] [-X str]\n\t\t  [-dfprst] [-x str]\n\t\t  [-v] [msgs...]\n";
+constexpr OptionHelp kOptionHelp[] = {
+    {"-DFPRST", "set the draft, flagged, passed, replied, seen or trashed flag"},
+    {"-dfprst", "clear that flag"},
+    {"-X str", "set every byte of str as a flag"},
+    {"-x str", "clear every byte of str"},
+    {"-v", "print every name, changed or not, as a new Sequence"},
+};
+
 [[noreturn]] void usage() {
-  fputs("Usage: qxmark [-DFPRST] [-X str]\n\t\t  [-dfprst] [-x str]\n\t\t  [-v] [msgs...]\n",
-        stderr);
+  fputs(kUsage, stderr);
   exit(1);
 }
 
@@ -92,6 +102,7 @@ void collect_one(MarkRun &run, const char *line) {
 }
 
 int mark_main(int argc, char *argv[]) {
+  if (help_requested(argc, argv, {"qxmark", kUsage, kOptionHelp})) return 0;
   MarkRun run;
   int option;
   while ((option = getopt(argc, argv, kOptions.data())) != -1) {

@@ -8,10 +8,14 @@
 #include "message/message.h"
 #include "select/config.h"
 #include "util/finish.h"
+#include "util/help.h"
 
 namespace {
 
-int newid_main() {
+constexpr char kUsage[] = "Usage: qxnewid\n";
+
+int newid_main(int argc, char *argv[]) {
+  if (help_requested(argc, argv, {"qxnewid", kUsage, {}})) return 0;
   MessagePtr profile = message_open(config_path("profile"));
   char host_buffer[kHostSize];
   const char *host = host_search(profile.get(), host_buffer);
@@ -35,4 +39,6 @@ int newid_main() {
 
 }  // namespace
 
-int main() { return tool_main("qxnewid", 1, newid_main); }
+int main(int argc, char *argv[]) {
+  return tool_main("qxnewid", 1, [&] { return newid_main(argc, argv); });
+}

@@ -1,5 +1,6 @@
 // qxsearch: prints the messages whose header, headers, text bodies or
 // flags match an extended regular expression.
+#include <getopt.h>
 #include <unistd.h>
 
 #include <clocale>
@@ -10,20 +11,48 @@
 #include "search.h"
 #include "select/loop.h"
 #include "util/finish.h"
+#include "util/help.h"
 
 namespace {
 
+constexpr char kUsage[] =
+    "Usage: qxsearch [-c|-h|-o|-p|-q|-m max] [-v] [-i] [-l] [-a|-d] header:regex [msgs...]\n";
+constexpr OptionHelp kOptionHelp[] = {
+    {"-a", "match each address of the value on its own"},
+    {"-c", "print only the number of matching values, at the end"},
+    {"-d", "decode RFC 2047 encoded words to UTF-8 before matching"},
+    {"-h", "print the label and the value instead of the file name"},
+    {"-i", "match without regard to case"},
+    {"-l", "with *, stop at the first matching header of each message"},
+    {"-m max", "exit as soon as max values have matched"},
+    {"-o", "print only the matched text"},
+    {"-p", "print the file name, the label and the value"},
+    {"-q", "print nothing; exit at the first match"},
+    {"-v", "count the values that do not match"},
+    {"--charsets", "convert text parts in other charsets to UTF-8 to search them"},
+};
+
+// Long options have codes outside the range of option letters.
+enum LongOption { kCharsets = 256 };
+constexpr option kLongOptions[] = {
+    {"charsets", no_argument, nullptr, kCharsets},
+    {nullptr, 0, nullptr, 0},
+};
+
 [[noreturn]] void usage() {
-  fputs("Usage: qxsearch [-c|-h|-o|-p|-q|-m max] [-v] [-i] [-l] [-a|-d] header:regex [msgs...]\n",
-        stderr);
+  fputs(kUsage, stderr);
   exit(2);
 }
 
 int search_main(int argc, char *argv[]) {
+  if (help_requested(argc, argv, {"qxsearch", kUsage, kOptionHelp})) return 0;
   Search search;
   int option;
-  while ((option = getopt(argc, argv, "+acdhilm:opqv")) != -1) {
+  while ((option = getopt_long(argc, argv, "+acdhilm:opqv", kLongOptions, nullptr)) != -1) {
     switch (option) {
+      case kCharsets:
+        search.charsets = true;
+        break;
       case 'a':
         search.address_mode = true;
         break;

@@ -101,8 +101,14 @@ int body_visitor(Search &search, int, const Message &part, char *body, size_t le
   const char *type = header_find_raw(&part, kContentTypeKey, kContentTypeKeyLength);
   if (type && strncmp(type, "text/plain", 10) != 0) return kMimeGoOn;
   const char *start, *end;
-  if (mime_parameter(type, "charset", start, end) && !charset_searchable(start, end))
-    return kMimeGoOn;
+  if (mime_parameter(type, "charset", start, end) && !charset_searchable(start, end)) {
+    std::string_view charset(start, static_cast<size_t>(end - start));
+    if (!search.charsets ||
+        !charset_convert(search.converters, charset, body, length, search.converted))
+      return kMimeGoOn;
+    body = search.converted.data();
+    length = search.converted.size();
+  }
 
   body[length] = '\0';  // the walk restores the byte it overwrites
   bool whole_body = (!search.header_output && !search.print_all) || search.count_only ||

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <string>
 
+#include "charset.h"
+
 struct Message;
 
 // The run's options, expression and count, set up once by the entry point.
@@ -23,6 +25,7 @@ struct Search {
   bool invert = false;         // -v: values that do not match count
   int icase = 0;               // -i: REG_ICASE
   int64_t maximum = 0;         // -m: exit 0 once the count reaches it; 0 = none
+  bool charsets = false;       // --charsets: other charsets converted to UTF-8
 
   // The text before the operand's first colon: "" the flags, "/" the
   // bodies, "*" every header, else one header's name as typed.
@@ -35,6 +38,11 @@ struct Search {
 
   int64_t count = 0;           // values that counted
   const char *file = nullptr;  // the message whose body is being walked
+
+  // With --charsets: the converters opened so far, and the text of the
+  // part last converted to UTF-8 (its storage reused from part to part).
+  CharsetConverters converters;
+  std::string converted;
 
   Search() = default;
   Search(const Search &) = delete;
@@ -60,6 +68,7 @@ bool match_value(Search &search, const char *file, const char *label, const char
 // Loads the whole message and walks its parts with body_visitor.
 void search_body(Search &search, const char *file);
 
-// Searches a text/plain part in US-ASCII or UTF-8: the whole body as one
+// Searches a text/plain part in US-ASCII or UTF-8 (or, with --charsets,
+// in any charset iconv converts to UTF-8): the whole body as one
 // value (1 when it counted, ending the walk), or each line with -h / -p.
 int body_visitor(Search &search, int depth, const Message &part, char *body, size_t length);

@@ -12,6 +12,7 @@
 #include "select/loop.h"
 #include "util/finish.h"
 #include "util/flags.h"
+#include "util/help.h"
 
 namespace {
 
@@ -23,11 +24,29 @@ StoreMode mode_from_name(const char *argv0) {
   return strchr(name, 'v') ? StoreMode::move : StoreMode::store;
 }
 
+constexpr char kStoreUsage[] =
+    "Usage: qxstore [-c] [-v] [-X flags] dir < message\n"
+    "       qxstore -M [-c] [-v] [-X flags] dir < mbox\n";
+constexpr OptionHelp kStoreHelp[] = {
+    {"-c", "store into cur/ instead of new/"},
+    {"-M", "standard input is an mbox: store each of its messages"},
+    {"-v", "print the final path of each stored message"},
+    {"-X flags", "write flags after :2, in place of those from an mbox"},
+};
+constexpr char kMoveUsage[] = "Usage: qxmove [-kv] [msgs...] maildir\n";
+constexpr OptionHelp kMoveHelp[] = {
+    {"-k", "copy instead of moving; the sources stay"},
+    {"-v", "print the final path of each stored message"},
+};
+
+ToolHelp mode_help(StoreMode mode) {
+  if (mode == StoreMode::move) return {"qxmove", kMoveUsage, kMoveHelp};
+  return {"qxstore", kStoreUsage, kStoreHelp};
+}
+
 [[noreturn]] void usage(StoreMode mode) {
-  fputs(mode == StoreMode::move ? "Usage: qxmove [-kv] [msgs...] maildir\n"
-                                : "Usage: qxstore [-c] [-v] [-X flags] dir < message\n"
-                                  "       qxstore -M [-c] [-v] [-X flags] dir < mbox\n",
-        stderr);
+  std::string_view text = mode_help(mode).usage;
+  fwrite(text.data(), 1, text.size(), stderr);
   exit(1);
 }
 
@@ -118,6 +137,7 @@ int main(int argc, char *argv[]) {
   StoreRun run;
   run.mode = mode_from_name(argc > 0 ? argv[0] : "qxstore");
   return tool_main(store_prefix(run), 2, [&] {
+    if (help_requested(argc, argv, mode_help(run.mode))) return 0;
     return run.mode == StoreMode::move ? move_main(run, argc, argv) : store_main(run, argc, argv);
   });
 }

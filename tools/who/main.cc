@@ -7,16 +7,25 @@
 
 #include "select/loop.h"
 #include "util/finish.h"
+#include "util/help.h"
 #include "who.h"
 
 namespace {
 
+constexpr char kUsage[] = "Usage: qxwho [-ad] [-h headers] [msgs...]\n";
+constexpr OptionHelp kOptionHelp[] = {
+    {"-a", "print only the addresses"},
+    {"-d", "print only the display names (-a wins)"},
+    {"-h headers", "read the colon-separated headers instead of the default list"},
+};
+
 [[noreturn]] void usage() {
-  fputs("Usage: qxwho [-ad] [-h headers] [msgs...]\n", stderr);
+  fputs(kUsage, stderr);
   exit(1);
 }
 
 int who_main(int argc, char *argv[]) {
+  if (help_requested(argc, argv, {"qxwho", kUsage, kOptionHelp})) return 0;
   bool addresses = false, names = false;
   std::string headers = kWhoDefaultHeaders;
   int option;
