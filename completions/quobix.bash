@@ -73,7 +73,7 @@ _quobix() {
   cur=${_quobix_words[-1]}
   case $tool in
   qxfilter) options='-T -v -t -F' with_argument='-t -F' in_order=1 ;;
-  qxsearch) options='-a -c -d -h -i -l -m -o -p -q -v' with_argument='-m' in_order=1 ;;
+  qxsearch) options='-a -c -d -h -i -l -m -o -p -q -v --charsets' with_argument='-m' in_order=1 ;;
   qxwho) options='-a -d -h' with_argument='-h' in_order=1 ;;
   qxmark) options='-D -F -P -R -S -T -d -f -p -r -s -t -X -x -v' with_argument='-X -x' in_order=1 ;;
   qxstore) options='-c -M -v -X' with_argument='-X' ;;

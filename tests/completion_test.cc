@@ -78,6 +78,7 @@ TEST_F(Completion, BashOffersOptionsFoldersHeadersAndFlags) {
       {"qxsearch -i su", "subject:\n"},
       {"qxsearch :", "D\nF\nP\nR\nS\nT\n"},
       {"qxsearch -m 3 /", "/:\n"},
+      {"qxsearch --ch", "--charsets\n"},
       {"qxsearch subject:x ./Mail/", "./Mail/archive\n./Mail/inbox\n"},
       {"qxmove -k ./Mail/inbox/cur/m1:2,S ./Mail/a", "./Mail/archive\n"},
       {"qxstore -c ", ".quobix\nMail\n"},
@@ -101,6 +102,7 @@ TEST_F(Completion, ZshOffersOptionsFoldersHeadersAndFlags) {
       {"qxmark 2 -", "\n"},
       {"qxwho -h from:su", "subject\n"},
       {"qxsearch -i su", "subject\n"},
+      {"qxsearch --ch", "--charsets\n"},
       {"qxsearch -i ",
        "*:\n/:\n:\nbcc\ncc\ndate\ndelivered-to\nfrom\nin-reply-to\nlist-id\n"
        "message-id\nreferences\nreply-to\nresent-bcc\nresent-cc\nresent-from\n"
