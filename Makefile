@@ -17,7 +17,7 @@ endif
 
 FUZZ_SECONDS ?= 60
 
-.PHONY: all check demo install clean fuzz
+.PHONY: all check demo install clean fuzz bench
 
 all: $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS)
@@ -31,6 +31,13 @@ check: all
 
 demo: all
 	@sh examples/demo.sh $(BUILD)/bin
+
+# The readers against their floors (bench/readers.sh): BENCH_COUNT messages,
+# BENCH_RUNS paired runs of each job.
+BENCH_COUNT ?= 50000
+BENCH_RUNS ?= 5
+bench: all
+	BIN=$(CURDIR)/$(BUILD)/bin sh bench/readers.sh $(BENCH_COUNT) $(BENCH_RUNS)
 
 install: all
 	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix $(PREFIX)
