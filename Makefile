@@ -1,4 +1,5 @@
-# Entry point: make, make check, make check SANITIZE=1, make demo, make install.
+# Entry point: make, make check, make check SANITIZE=1 (or SANITIZE=thread), make demo,
+# make install, make bench.
 PREFIX ?= /usr/local
 DESTDIR ?=
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
@@ -10,6 +11,11 @@ CMAKE_FLAGS := -DQUOBIX_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
 # Any sanitizer report fails the test that triggered it.
 export ASAN_OPTIONS := abort_on_error=0:halt_on_error=1:detect_leaks=1
 export UBSAN_OPTIONS := halt_on_error=1:print_stacktrace=1
+else ifeq ($(SANITIZE),thread)
+# ThreadSanitizer, for the loader threads of the Message loop's read-ahead.
+BUILD := build-tsan
+CMAKE_FLAGS := -DQUOBIX_SANITIZE_THREAD=ON
+export TSAN_OPTIONS := halt_on_error=1
 else
 BUILD := build
 CMAKE_FLAGS :=
@@ -54,4 +60,4 @@ fuzz:
 	done
 
 clean:
-	rm -rf build build-sanitize build-fuzz
+	rm -rf build build-sanitize build-tsan build-fuzz

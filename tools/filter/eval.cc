@@ -3,10 +3,12 @@
 #include <fnmatch.h>
 #include <strings.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "message/address.h"
 #include "message/date.h"
@@ -46,6 +48,13 @@ constexpr FlagLetter kFlagLetters[] = {
 
 bool is_blank(char c) { return c == ' ' || c == '\t'; }
 
+// The length of name without its trailing blanks (one byte stays).
+size_t trimmed_length(const char *name) {
+  size_t length = strlen(name);
+  while (length > 1 && is_blank(name[length - 1])) --length;
+  return length;
+}
+
 // The status of the file, fetched once; null without a path. A failing
 // stat leaves a zeroed record and clears the path.
 const struct stat *state_status(MessageState &state) {
@@ -63,7 +72,7 @@ const struct stat *state_status(MessageState &state) {
 // failing load clears the path so that nothing is tried again.
 const Message *state_message(MessageState &state) {
   if (!state.message && state.path) {
-    state.message = message_open(state.path);
+    state.message = message_load_take(state.load, state.path, LoadExtent::header);
     if (!state.message) state.path = nullptr;
   }
   return state.message.get();
@@ -185,8 +194,7 @@ void record_message(MessageState &state, char *line) {
   char *name = line;
   while (is_blank(*name)) ++name;
   state.depth = static_cast<int>(name - line);
-  size_t length = strlen(name);
-  while (length > 1 && is_blank(name[length - 1])) name[--length] = '\0';
+  name[trimmed_length(name)] = '\0';
 
   if (name[0] == '<') {  // a placeholder line stands for no file
     state.flags |= kFlagInfo | kFlagSeen;
@@ -203,6 +211,40 @@ void record_message(MessageState &state, char *line) {
       if (strchr(info, flag.letter)) state.flags |= flag.bit;
   }
   state.path = name;
+}
+
+bool line_path(const char *line, std::string &path) {
+  const char *name = line;
+  while (is_blank(*name)) ++name;
+  if (name[0] == '<') return false;
+  path.assign(name, trimmed_length(name));
+  return true;
+}
+
+bool test_reads_headers(const TestNode *test) {
+  std::vector<const TestNode *> pending{test};
+  std::vector<const Binding *> seen;  // a value shared by several Vars is looked at once
+  while (!pending.empty()) {
+    const TestNode *node = pending.back();
+    pending.pop_back();
+    if (!node) continue;
+    if (node->kind == NodeKind::Var) {
+      if (std::find(seen.begin(), seen.end(), node->binding) != seen.end()) continue;
+      seen.push_back(node->binding);
+      pending.push_back(node->binding->value.get());
+      continue;
+    }
+    Property property = node->property;
+    bool string_test = node->kind >= NodeKind::StrEq && node->kind <= NodeKind::RegexCase;
+    bool comparison = node->kind >= NodeKind::Lt && node->kind <= NodeKind::Gt;
+    if (string_test && (property == Property::header || property == Property::header_addr ||
+                        property == Property::header_disp))
+      return true;
+    if (comparison && property == Property::date) return true;
+    for (const auto *child : {&node->first, &node->second, &node->third})
+      pending.push_back(child->get());
+  }
+  return false;
 }
 
 int evaluate(const TestNode *node, MessageState &state) {

@@ -42,6 +42,14 @@ bool charset_searchable(const char *start, const char *end) {
   return false;
 }
 
+// A text/plain part in a charset the expression can be matched against;
+// a part without Content-Type, or without a charset, is one.
+bool body_searchable(const char *type) {
+  if (type && strncmp(type, "text/plain", 10) != 0) return false;
+  const char *start, *end;
+  return !mime_parameter(type, "charset", start, end) || charset_searchable(start, end);
+}
+
 // Each CR, LF or the end of the body ends a line; lines of fewer than two
 // bytes (such as the one between CR and LF) are not matched. The body is
 // visited only once, so its line ends may become NULs.
@@ -59,10 +67,10 @@ void search_lines(Search &search, char *body, size_t length) {
 
 }  // namespace
 
-void search_message(Search &search, const char *file) {
+void search_message(Search &search, const char *file, MessageLoad &load) {
   if (!*search.header) return search_flags(search, file);
-  if (strcmp(search.header, "/") == 0) return search_body(search, file);
-  MessagePtr message = message_open(file_path(file));
+  if (strcmp(search.header, "/") == 0) return search_body(search, file, load);
+  MessagePtr message = message_load_take(load, file_path(file), LoadExtent::header);
   if (!message) return;
   if (strcmp(search.header, "*") == 0) {
     search_headers(search, file, *message);
@@ -87,20 +95,20 @@ bool search_value(Search &search, const char *file, const char *label, char *val
   return match_value(search, file, label, value);
 }
 
-void search_body(Search &search, const char *file) {
-  MessagePtr message = message_open_full(file_path(file));
+void search_body(Search &search, const char *file, MessageLoad &load) {
+  MessagePtr message = message_load_take(load, file_path(file), LoadExtent::whole);
   if (!message) return;
   search.file = file;
-  mime_walk(*message, 0, [&search](int depth, const Message &part, char *body, size_t length) {
-    return body_visitor(search, depth, part, body, length);
-  });
+  mime_walk(
+      *message, 0,
+      [&search](int depth, const Message &part, char *body, size_t length) {
+        return body_visitor(search, depth, part, body, length);
+      },
+      body_searchable);  // attachments are never decoded
 }
 
 int body_visitor(Search &search, int, const Message &part, char *body, size_t length) {
-  const char *type = header_find_raw(&part, kContentTypeKey, kContentTypeKeyLength);
-  if (type && strncmp(type, "text/plain", 10) != 0) return 0;
-  const char *start, *end;
-  if (mime_parameter(type, "charset", start, end) && !charset_searchable(start, end)) return 0;
+  if (!body_searchable(header_find_raw(&part, kContentTypeKey, kContentTypeKeyLength))) return 0;
 
   body[length] = '\0';  // the walk restores the byte it overwrites
   bool whole_body = (!search.header_output && !search.print_all) || search.count_only ||

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <string>
 
+#include "message/load.h"
+
 struct Message;
 
 // The run's options, expression and count, set up once by the entry point.
@@ -47,8 +49,9 @@ struct Search {
 bool search_compile(Search &search, const char *expression, char (&error)[256]);
 
 // Per message name from the Message loop (leading blanks are skipped for
-// opening and kept for printing).
-void search_message(Search &search, const char *file);
+// opening and kept for printing), with its message loaded ahead in load or
+// loaded now.
+void search_message(Search &search, const char *file, MessageLoad &load);
 
 // Matches a header value as -d and -a ask; true when a value counted.
 bool search_value(Search &search, const char *file, const char *label, char *value);
@@ -58,7 +61,7 @@ bool search_value(Search &search, const char *file, const char *label, char *val
 bool match_value(Search &search, const char *file, const char *label, const char *value);
 
 // Loads the whole message and walks its parts with body_visitor.
-void search_body(Search &search, const char *file);
+void search_body(Search &search, const char *file, MessageLoad &load);
 
 // Searches a text/plain part in US-ASCII or UTF-8: the whole body as one
 // value (1 when it counted, ending the walk), or each line with -h / -p.
