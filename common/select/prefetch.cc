@@ -58,7 +58,10 @@ class ReadAhead {
     std::unique_lock<std::mutex> lock(mutex_);
     slot.state = has_file ? SlotState::queued : SlotState::done;
     ++tail_;
-    bool wake = has_file && idle_ > 0;
+    // A lone queued name is left to the caller's thread, which loads what
+    // no loader has taken: waking a loader per name would cost more than
+    // the read.
+    bool wake = has_file && idle_ > 0 && tail_ - next_load_ >= 2;
     lock.unlock();
     if (wake) work_.notify_one();
   }
@@ -73,6 +76,8 @@ class ReadAhead {
 
   // The next slot for a loader: skips those without a file. Under the mutex.
   bool claim(uint64_t &number) {
+    // Slots before the oldest one are handed over, and theirs are reused.
+    if (next_load_ < head_) next_load_ = head_;
     while (next_load_ < tail_ && slot_at(next_load_).state != SlotState::queued) ++next_load_;
     if (next_load_ == tail_) return false;
     number = next_load_++;
@@ -102,25 +107,30 @@ class ReadAhead {
     }
   }
 
-  // Waits for the oldest slot (loading it here when no loader has taken it
-  // yet) and hands it to the callback.
+  // Hands the oldest slot to the callback once it is loaded. Until then
+  // this thread loads too: the oldest slot itself when no loader has taken
+  // it, else the next one queued; it waits only when nothing is left.
   void hand_over() {
     Slot &slot = slot_at(head_);
     std::unique_lock<std::mutex> lock(mutex_);
-    if (slot.state == SlotState::queued) {
-      // Not taken yet: loading it here is quicker than waiting for a loader.
-      slot.state = SlotState::loading;
-      if (next_load_ == head_) ++next_load_;
+    while (slot.state != SlotState::done) {
+      uint64_t number = head_;
+      if (slot.state == SlotState::queued) {
+        slot.state = SlotState::loading;
+      } else if (!claim(number)) {
+        waiting_for_ = head_;
+        done_.wait(lock);
+        waiting_for_ = UINT64_MAX;
+        continue;
+      }
+      Slot &taken = slot_at(number);
       lock.unlock();
-      load(slot);
+      load(taken);
       lock.lock();
-      slot.state = SlotState::done;
+      taken.state = SlotState::done;
     }
-    waiting_for_ = head_;
-    done_.wait(lock, [&slot] { return slot.state == SlotState::done; });
-    waiting_for_ = UINT64_MAX;
-    lock.unlock();
     ++head_;  // before the call, which may throw to end the loop
+    lock.unlock();
     callback_(slot.name.c_str(), slot.load);
     slot.load = MessageLoad{};
   }
