@@ -34,6 +34,9 @@ struct Search {
   // The expression when it is a plain literal matched with case: a value
   // without it cannot match, which a byte search tells faster.
   std::string literal;
+  // The same for -i, in lower case, when it is ASCII: a value of ASCII
+  // text that holds it in no case cannot match.
+  std::string caseless_literal;
 
   int64_t count = 0;           // values that counted
   const char *file = nullptr;  // the message whose body is being walked
