@@ -232,22 +232,30 @@ void header_unfold(char *start, char *end) {
 }
 
 void entry_unfold(char *start, char *end) {
-  char *lf = start;
-  while (lf < end && *lf != '\0' && *lf != '\n') ++lf;
-  if (lf >= end || *lf != '\n') return;  // a single line keeps its trailing blanks
+  // The entry ends at its first NUL; the text between line breaks moves as
+  // a whole.
+  char *limit = static_cast<char *>(memchr(start, '\0', static_cast<size_t>(end - start)));
+  if (!limit) limit = end;
+  char *lf = static_cast<char *>(memchr(start, '\n', static_cast<size_t>(limit - start)));
+  if (!lf) return;  // a single line keeps its trailing blanks
   char *w = lf, *r = lf;
-  while (r < end && *r != '\0') {
+  while (r < limit) {
     if (*r == '\n') {
       *w++ = ' ';
-      while (is_space(*r) && r + 1 < end && r[1] != '\0') ++r;
+      while (is_space(*r) && r + 1 < limit) ++r;
       // Whitespace that ends the entry would be trimmed below; not copying it
       // keeps w from overtaking r.
       if (is_space(*r)) {
         ++r;
         break;
       }
+      *w++ = *r++;
     }
-    *w++ = *r++;
+    char *next = static_cast<char *>(memchr(r, '\n', static_cast<size_t>(limit - r)));
+    size_t run = static_cast<size_t>((next ? next : limit) - r);
+    memmove(w, r, run);
+    w += run;
+    r += run;
   }
   while (w > start && is_space(w[-1])) *--w = '\0';
   while (w < r) *w++ = '\0';
