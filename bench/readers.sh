@@ -8,7 +8,8 @@
 # be dropped) start each run with empty caches. The scale row runs the
 # filter over ten times the names (the same files repeated), which must
 # take about ten times as long in the same memory.
-# Usage: bench/readers.sh [COUNT] [RUNS]   (default 50000 messages, 5 runs)
+# Usage: bench/readers.sh [COUNT] [RUNS]   (default 50000 messages, 5 runs;
+# COLD=no leaves out the cold runs)
 set -eu
 HERE=$(cd "$(dirname "$0")" && pwd)
 . "$HERE/common.sh"
@@ -30,7 +31,9 @@ WHO="'$BIN/qxwho' -h from:to:cc"
 BODY="'$BIN/qxsearch' /:zanzibar"
 
 cold=false
-if [ "$(id -u)" = 0 ] && [ -w /proc/sys/vm/drop_caches ]; then cold=true; fi
+if [ "${COLD:-yes}" != no ] && [ "$(id -u)" = 0 ] && [ -w /proc/sys/vm/drop_caches ]; then
+  cold=true
+fi
 drop() { sync; echo 3 >/proc/sys/vm/drop_caches; }
 warm() { xargs cat <names >/dev/null; }
 

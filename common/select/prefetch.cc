@@ -58,10 +58,10 @@ class ReadAhead {
     std::unique_lock<std::mutex> lock(mutex_);
     slot.state = has_file ? SlotState::queued : SlotState::done;
     ++tail_;
-    // A lone queued name is left to the caller's thread, which loads what
-    // no loader has taken: waking a loader per name would cost more than
-    // the read.
-    bool wake = has_file && idle_ > 0 && tail_ - next_load_ >= 2;
+    // Loaders are woken for a backlog of half the ring, so that each
+    // wake-up pays for several reads; what no loader takes, the caller's
+    // thread loads in its turn.
+    bool wake = has_file && idle_ > 0 && tail_ - next_load_ >= slots_.size() / 2;
     lock.unlock();
     if (wake) work_.notify_one();
   }
@@ -107,27 +107,28 @@ class ReadAhead {
     }
   }
 
-  // Hands the oldest slot to the callback once it is loaded. Until then
-  // this thread loads too: the oldest slot itself when no loader has taken
-  // it, else the next one queued; it waits only when nothing is left.
+  // Hands the oldest slot to the callback once it is loaded. An oldest slot
+  // that no loader has taken is left in order: the callback loads it as it
+  // would without read-ahead. While a loader has it, this thread loads the
+  // next queued one; it waits only when nothing is left.
   void hand_over() {
     Slot &slot = slot_at(head_);
     std::unique_lock<std::mutex> lock(mutex_);
     while (slot.state != SlotState::done) {
-      uint64_t number = head_;
+      uint64_t number;
       if (slot.state == SlotState::queued) {
-        slot.state = SlotState::loading;
+        slot.state = SlotState::done;  // its load stays in order
       } else if (!claim(number)) {
         waiting_for_ = head_;
         done_.wait(lock);
         waiting_for_ = UINT64_MAX;
-        continue;
+      } else {
+        Slot &taken = slot_at(number);
+        lock.unlock();
+        load(taken);
+        lock.lock();
+        taken.state = SlotState::done;
       }
-      Slot &taken = slot_at(number);
-      lock.unlock();
-      load(taken);
-      lock.lock();
-      taken.state = SlotState::done;
     }
     ++head_;  // before the call, which may throw to end the loop
     lock.unlock();
