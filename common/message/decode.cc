@@ -36,9 +36,13 @@ constexpr std::array<int8_t, 128> make_hex_table() {
   return table;
 }
 constexpr auto kBase64 = make_base64_table();
-// The same without "=", for the fast path of whole groups.
-constexpr std::array<int8_t, 128> make_base64_letters() {
-  std::array<int8_t, 128> table = make_base64_table();
+// The same for every byte value, without "=": the fast path of whole
+// groups looks bytes up without a range check.
+constexpr std::array<int8_t, 256> make_base64_letters() {
+  std::array<int8_t, 256> table{};
+  table.fill(kInvalid);
+  std::array<int8_t, 128> ascii = make_base64_table();
+  for (int i = 0; i < 128; ++i) table[i] = ascii[i];
   table['='] = kInvalid;
   return table;
 }
@@ -46,6 +50,7 @@ constexpr auto kBase64Letters = make_base64_letters();
 constexpr auto kHex = make_hex_table();
 static_assert(kBase64['Z'] == 25 && kBase64['z'] == 51 && kBase64['9'] == 61);
 static_assert(kBase64['/'] == 63 && kBase64['='] == 0 && kBase64['*'] == kInvalid);
+static_assert(kBase64Letters['='] == kInvalid && kBase64Letters[0xc3] == kInvalid);
 static_assert(kHex['f'] == 15 && kHex['F'] == 15 && kHex['g'] == kInvalid);
 
 int table_value(const std::array<int8_t, 128> &table, char c) {
@@ -111,10 +116,15 @@ bool decode_base64(const char *start, const char *end, std::unique_ptr<char[]> &
   char *out = buffer.get();
   const char *p = start;
   while (end - p >= 4) {
+    if (is_base64_space(*p)) {  // blanks between groups: skipped, as within one
+      ++p;
+      continue;
+    }
     // Four letters in a row, none of them blank, padding or invalid, are a
     // group: the common case, decoded without the general steps below.
-    int a = table_value(kBase64Letters, p[0]), b = table_value(kBase64Letters, p[1]);
-    int c = table_value(kBase64Letters, p[2]), d = table_value(kBase64Letters, p[3]);
+    const auto *bytes = reinterpret_cast<const unsigned char *>(p);
+    int a = kBase64Letters[bytes[0]], b = kBase64Letters[bytes[1]];
+    int c = kBase64Letters[bytes[2]], d = kBase64Letters[bytes[3]];
     if ((a | b | c | d) >= 0) {
       uint32_t bits = static_cast<uint32_t>(a << 18 | b << 12 | c << 6 | d);
       out[0] = static_cast<char>(bits >> 16);
