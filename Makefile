@@ -1,5 +1,5 @@
-# Entry point: make, make check, make check SANITIZE=1, make demo, make install,
-# make package.
+# Entry point: make, make check, make check SANITIZE=1 (or SANITIZE=thread), make demo,
+# make install, make package, make bench.
 PREFIX ?= /usr/local
 DESTDIR ?=
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
@@ -11,6 +11,11 @@ CMAKE_FLAGS := -DQUOBIX_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
 # Any sanitizer report fails the test that triggered it.
 export ASAN_OPTIONS := abort_on_error=0:halt_on_error=1:detect_leaks=1
 export UBSAN_OPTIONS := halt_on_error=1:print_stacktrace=1
+else ifeq ($(SANITIZE),thread)
+# ThreadSanitizer, for the loader threads of the Message loop's read-ahead.
+BUILD := build-tsan
+CMAKE_FLAGS := -DQUOBIX_SANITIZE_THREAD=ON
+export TSAN_OPTIONS := halt_on_error=1
 else
 BUILD := build
 CMAKE_FLAGS :=
@@ -18,7 +23,7 @@ endif
 
 FUZZ_SECONDS ?= 60
 
-.PHONY: all check demo install package clean fuzz
+.PHONY: all check demo install package clean fuzz bench
 
 all: $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS)
@@ -32,6 +37,13 @@ check: all
 
 demo: all
 	@sh examples/demo.sh $(BUILD)/bin
+
+# The readers against their floors (bench/readers.sh): BENCH_COUNT messages,
+# BENCH_RUNS paired runs of each job.
+BENCH_COUNT ?= 50000
+BENCH_RUNS ?= 5
+bench: all
+	BIN=$(CURDIR)/$(BUILD)/bin sh bench/readers.sh $(BENCH_COUNT) $(BENCH_RUNS)
 
 install: all
 	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix $(PREFIX)
@@ -55,4 +67,4 @@ fuzz:
 	done
 
 clean:
-	rm -rf build build-sanitize build-fuzz build-package
+	rm -rf build build-sanitize build-tsan build-fuzz build-package

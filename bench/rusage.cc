@@ -27,7 +27,7 @@ int main(int argc, char *argv[]) {
   getrusage(RUSAGE_CHILDREN, &usage);
   FILE *out = fopen(argv[1], "w");
   if (!out) return 1;
-  fprintf(out, "%.2f %ld\n", (end.tv_sec - start.tv_sec) + (end.tv_nsec - start.tv_nsec) / 1e9,
+  fprintf(out, "%.3f %ld\n", (end.tv_sec - start.tv_sec) + (end.tv_nsec - start.tv_nsec) / 1e9,
           usage.ru_maxrss);
   fclose(out);
   return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);

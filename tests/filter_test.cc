@@ -126,6 +126,14 @@ TEST_F(Filter, HeaderAndPathTests) {
       // A message that cannot be read has path "" afterwards.
       {"subject ~~ \"*\" || path == \"\"", {1, 2, 3, 4, 5, 6, 7}},
       {"from ~~ \"*\" || path =~ \"box\"", {1, 2, 3, 7}},
+      // Patterns ending in a star and a plain tail, which needs no fnmatch
+      // where the value does not end with it, and tails that are not plain.
+      {"from.addr ~~ \"*ORG\"", {}},
+      {"from.addr ~~~ \"*ORG\"", {1, 3, 7}},
+      {"from.addr ~~ \"*e.com\"", {2}},
+      {"subject ~~ \"hello*[n]\"", {3}},
+      {"subject ~~ \"hello[ *]again\"", {3}},
+      {"subject ~~ \"*[*]\"", {}},
   });
 }
 

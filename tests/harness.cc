@@ -79,7 +79,7 @@ void Sandbox::SetUp() {
   ASSERT_NE(mkdtemp(pattern.data()), nullptr) << strerror(errno);
   dir = pattern;
   env = {{"HOME", dir}, {"PATH", "/usr/local/bin:/usr/bin:/bin"}, {"LC_ALL", "C"}};
-  for (const char *name : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"})
+  for (const char *name : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS", "TSAN_OPTIONS"})
     if (const char *value = getenv(name)) env[name] = value;
   fs::create_directories(dir + "/.quobix");
 }

@@ -143,6 +143,20 @@ TEST_F(Search, ExpressionFollowsTheLocale) {
   EXPECT_EQ(run({"qxsearch", "-i", "/:café", "./m"}), (RunResult{"./m\n", "", 0}));
 }
 
+// An ASCII word searched without case: found in any case, also next to
+// text that is not ASCII, which only the expression decides.
+TEST_F(Search, CaselessWords) {
+  set_env("LC_ALL", "C.UTF-8");
+  write_file("a", "Subject: Status of ZanZibar\n\n");
+  write_file("b", "Subject: caf\xc3\xa9 ZANZIBAR\n\n");
+  write_file("c", "Subject: zanzi bar\n\n");
+  write_file("d", "Subject: caf\xc3\xa9 zanzi bar\n\n");
+  EXPECT_EQ(run({"qxsearch", "-i", "subject:zanzibar", "./a", "./b", "./c", "./d"}),
+            (RunResult{"./a\n./b\n", "", 0}));
+  EXPECT_EQ(run({"qxsearch", "-i", "-o", "subject:ZANZIbar", "./a", "./b", "./c"}),
+            (RunResult{"ZanZibar\nZANZIBAR\n", "", 0}));
+}
+
 // One message per case, searched with /:foo as a whole body.
 TEST_F(Search, BodiesThatAreSearched) {
   const std::string multipart = "Content-Type: multipart/mixed; boundary=B\n\n";

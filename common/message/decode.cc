@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <new>
 
 namespace {
@@ -35,9 +36,21 @@ constexpr std::array<int8_t, 128> make_hex_table() {
   return table;
 }
 constexpr auto kBase64 = make_base64_table();
+// The same for every byte value, without "=": the fast path of whole
+// groups looks bytes up without a range check.
+constexpr std::array<int8_t, 256> make_base64_letters() {
+  std::array<int8_t, 256> table{};
+  table.fill(kInvalid);
+  std::array<int8_t, 128> ascii = make_base64_table();
+  for (int i = 0; i < 128; ++i) table[i] = ascii[i];
+  table['='] = kInvalid;
+  return table;
+}
+constexpr auto kBase64Letters = make_base64_letters();
 constexpr auto kHex = make_hex_table();
 static_assert(kBase64['Z'] == 25 && kBase64['z'] == 51 && kBase64['9'] == 61);
 static_assert(kBase64['/'] == 63 && kBase64['='] == 0 && kBase64['*'] == kInvalid);
+static_assert(kBase64Letters['='] == kInvalid && kBase64Letters[0xc3] == kInvalid);
 static_assert(kHex['f'] == 15 && kHex['F'] == 15 && kHex['g'] == kInvalid);
 
 int table_value(const std::array<int8_t, 128> &table, char c) {
@@ -56,8 +69,15 @@ bool decode_qp(const char *start, const char *end, std::unique_ptr<char[]> &outp
   if (!buffer) return false;
   char *out = buffer.get();
   for (const char *p = start; p < end;) {
-    if (*p != '=') {
-      *out++ = underscore && *p == '_' ? ' ' : *p;
+    if (!underscore) {  // bodies: the text up to the next "=" as it stands
+      const char *escape = static_cast<const char *>(memchr(p, '=', static_cast<size_t>(end - p)));
+      size_t run = static_cast<size_t>((escape ? escape : end) - p);
+      memcpy(out, p, run);
+      out += run;
+      p += run;
+      if (p == end) break;
+    } else if (*p != '=') {
+      *out++ = *p == '_' ? ' ' : *p;
       ++p;
       continue;
     }
@@ -96,6 +116,24 @@ bool decode_base64(const char *start, const char *end, std::unique_ptr<char[]> &
   char *out = buffer.get();
   const char *p = start;
   while (end - p >= 4) {
+    if (is_base64_space(*p)) {  // blanks between groups: skipped, as within one
+      ++p;
+      continue;
+    }
+    // Four letters in a row, none of them blank, padding or invalid, are a
+    // group: the common case, decoded without the general steps below.
+    const auto *bytes = reinterpret_cast<const unsigned char *>(p);
+    int a = kBase64Letters[bytes[0]], b = kBase64Letters[bytes[1]];
+    int c = kBase64Letters[bytes[2]], d = kBase64Letters[bytes[3]];
+    if ((a | b | c | d) >= 0) {
+      uint32_t bits = static_cast<uint32_t>(a << 18 | b << 12 | c << 6 | d);
+      out[0] = static_cast<char>(bits >> 16);
+      out[1] = static_cast<char>(bits >> 8);
+      out[2] = static_cast<char>(bits);
+      out += 3;
+      p += 4;
+      continue;
+    }
     char group[4];
     int count = 0;
     while (count < 4 && p < end) {

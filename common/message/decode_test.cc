@@ -85,6 +85,12 @@ TEST(DecodeBase64, GroupsPaddingAndWhiteSpace) {
        "???ABC"},
       {"", ""},
       {"AA==", std::string("\0", 1)},
+      // Whole groups next to padded, broken and spaced ones.
+      {"QUJDQUI=QUJD", "ABCABABC"},
+      {"QUJD\nQU*DQUJD", "ABC???ABC"},
+      {"QUJDQ=JD",
+       "ABC\x02"
+       "C"},  // "=" second in a group drops only its byte
   };
   for (const DecodeCase &c : cases) EXPECT_EQ(base64(c.input), c.expected) << c.input;
 }

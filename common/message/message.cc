@@ -18,6 +18,7 @@ namespace {
 constexpr size_t kReadStep = 4096;   // message_open grows its buffer by this much
 constexpr size_t kFifoStep = 16384;  // message_open_full's first FIFO buffer and read size
 constexpr size_t kKeySize = 256;     // header_find's key buffer
+constexpr size_t kShortNeedle = 32;  // bytes_find compares at most this much per candidate
 constexpr char kSeparatorCrlf[] = "\r\n\r\n";
 constexpr char kSeparatorLf[] = "\n\n";
 
@@ -65,7 +66,18 @@ const char *bytes_find(const char *haystack, size_t haystack_length, const char 
                        size_t needle_length) {
   if (needle_length == 0) return haystack;
   if (needle_length > haystack_length) return nullptr;
-  return static_cast<const char *>(memmem(haystack, haystack_length, needle, needle_length));
+  if (needle_length > kShortNeedle)
+    return static_cast<const char *>(memmem(haystack, haystack_length, needle, needle_length));
+  // Short needles (separators, header keys): the vectorised memchr finds
+  // each candidate first byte, and at most kShortNeedle bytes are compared
+  // there, so even a hostile haystack costs a small multiple of one scan.
+  const char *last = haystack + (haystack_length - needle_length);
+  for (const char *p = haystack; p <= last; ++p) {
+    p = static_cast<const char *>(memchr(p, needle[0], static_cast<size_t>(last - p) + 1));
+    if (!p) return nullptr;
+    if (memcmp(p + 1, needle + 1, needle_length - 1) == 0) return p;
+  }
+  return nullptr;
 }
 
 bool crlf_detect(const char *bytes, size_t length) {
@@ -135,6 +147,17 @@ MessagePtr message_from_memory(const char *data, size_t length) {
 }
 
 MessagePtr message_open_full(const char *path) {
+  int read_error = 0;
+  MessagePtr message = message_read_full(path, read_error);
+  if (read_error) {
+    errno = read_error;
+    perror("read");
+  }
+  return message;
+}
+
+MessagePtr message_read_full(const char *path, int &read_error) {
+  read_error = 0;
   UniqueFd fd = open_input(path);
   if (!fd) return nullptr;
   struct stat status;
@@ -153,7 +176,7 @@ MessagePtr message_open_full(const char *path) {
     ssize_t count = read(fd.fd, buffer.get() + used, want);
     if (count < 0) {
       if (errno == EINTR) break;  // keep what has been read
-      perror("read");
+      read_error = errno;
       return nullptr;
     }
     if (count == 0) break;
@@ -182,42 +205,55 @@ void header_unfold(char *start, char *end) {
       if (*p == '\r') *p = (p + 1 < end && p[1] == '\n') ? '\n' : ' ';
     }
   }
+  // Only an entry that holds an LF needs entry_unfold, which would else
+  // scan it byte by byte to find none; folded tracks whether this one does.
   char *entry = start;
   char *s = lower_name(start, end);
+  bool folded = s < end && *s == '\n';  // a name scan stopped by its line end
   while (s < end) {
     char *lf = s + 1 < end ? static_cast<char *>(memchr(s + 1, '\n', end - (s + 1))) : nullptr;
     if (!lf) break;
     char *t = lf;
     while (t < end && *t == '\n') ++t;
     if (t < end && is_blank(*t)) {  // a continuation line
+      folded = true;
       s = t;
       continue;
     }
     t[-1] = '\0';
-    entry_unfold(entry, t - 1);
+    if (folded || t - 1 > lf) entry_unfold(entry, t - 1);
     entry = t;
     s = t < end ? lower_name(t, end) : t;
+    folded = s < end && *s == '\n';
   }
   entry_unfold(entry, end);
 }
 
 void entry_unfold(char *start, char *end) {
-  char *lf = start;
-  while (lf < end && *lf != '\0' && *lf != '\n') ++lf;
-  if (lf >= end || *lf != '\n') return;  // a single line keeps its trailing blanks
+  // The entry ends at its first NUL; the text between line breaks moves as
+  // a whole.
+  char *limit = static_cast<char *>(memchr(start, '\0', static_cast<size_t>(end - start)));
+  if (!limit) limit = end;
+  char *lf = static_cast<char *>(memchr(start, '\n', static_cast<size_t>(limit - start)));
+  if (!lf) return;  // a single line keeps its trailing blanks
   char *w = lf, *r = lf;
-  while (r < end && *r != '\0') {
+  while (r < limit) {
     if (*r == '\n') {
       *w++ = ' ';
-      while (is_space(*r) && r + 1 < end && r[1] != '\0') ++r;
+      while (is_space(*r) && r + 1 < limit) ++r;
       // Whitespace that ends the entry would be trimmed below; not copying it
       // keeps w from overtaking r.
       if (is_space(*r)) {
         ++r;
         break;
       }
+      *w++ = *r++;
     }
-    *w++ = *r++;
+    char *next = static_cast<char *>(memchr(r, '\n', static_cast<size_t>(limit - r)));
+    size_t run = static_cast<size_t>((next ? next : limit) - r);
+    memmove(w, r, run);
+    w += run;
+    r += run;
   }
   while (w > start && is_space(w[-1])) *--w = '\0';
   while (w < r) *w++ = '\0';

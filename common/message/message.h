@@ -31,6 +31,9 @@ MessagePtr message_open(const char *path);
 // The whole file (FIFOs read to their end, other files up to their size).
 // Reports a failing read other than EINTR through perror("read").
 MessagePtr message_open_full(const char *path);
+// As message_open_full, but a failing read (other than EINTR) is stored in
+// read_error (else 0) instead of reported.
+MessagePtr message_read_full(const char *path, int &read_error);
 // A Message over bytes in memory; borrows them (they must outlive it) and
 // copies only the header section.
 MessagePtr message_from_memory(const char *data, size_t length);

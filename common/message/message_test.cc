@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -307,6 +308,35 @@ TEST(Message, EntryUnfold) {
     entry_unfold(entry.data(), entry.data() + row.in.size());
     EXPECT_EQ(std::string(entry.c_str()), row.out) << row.in;
     EXPECT_EQ(entry.size(), row.in.size() + 1);
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// bytes_find keeps memmem's results for short needles (found by first
+// byte) and long ones, near misses and needles at the very end included.
+TEST(BytesFind, AgreesWithMemmem) {
+  const std::string long_needle(40, '-');
+  const std::string haystacks[] = {"",
+                                   "a",
+                                   "\n\n",
+                                   "a\nb\n\nc",
+                                   "\r\n\r\n",
+                                   "x\r\n\r",
+                                   std::string("\0to:\0from:x", 11),
+                                   std::string(39, '-') + "x" + std::string(40, '-'),
+                                   "abcabcabd"};
+  const std::string needles[] = {"",          "\n\n", "\r\n\r\n", std::string("\0from:", 6),
+                                 long_needle, "abd",  "d",        "abcabcabdx"};
+  for (const std::string &haystack : haystacks) {
+    for (const std::string &needle : needles) {
+      const void *expected = memmem(haystack.data(), haystack.size(), needle.data(), needle.size());
+      EXPECT_EQ(bytes_find(haystack.data(), haystack.size(), needle.data(), needle.size()),
+                expected)
+          << testing::PrintToString(haystack) << " " << testing::PrintToString(needle);
+    }
   }
 }
 

@@ -34,19 +34,20 @@ int visit(const MimeVisitor &visitor, int depth, const Message &message, char *b
   return result;
 }
 
-int walk_parts(const Message &message, int depth, const MimeVisitor &visitor) {
+int walk_parts(const Message &message, int depth, const MimeVisitor &visitor, MimeWanted wanted) {
   int result = kMimeGoOn;
   MessagePtr part;
   while (mime_next_part(message, part)) {
-    result = mime_walk(*part, depth + 1, visitor);
+    result = mime_walk(*part, depth + 1, visitor, wanted);
     if (result == kMimeStop) break;
   }
   return result;
 }
 
-int walk_enclosed(const char *body, size_t length, int depth, const MimeVisitor &visitor) {
+int walk_enclosed(const char *body, size_t length, int depth, const MimeVisitor &visitor,
+                  MimeWanted wanted) {
   MessagePtr enclosed = message_from_memory(body, length);
-  return enclosed ? mime_walk(*enclosed, depth + 1, visitor) : kMimeGoOn;
+  return enclosed ? mime_walk(*enclosed, depth + 1, visitor, wanted) : kMimeGoOn;
 }
 
 // "--" + the container's boundary into delimiter; false when there is no
@@ -90,6 +91,37 @@ const char *part_end(const char *start, const char *next) {
   return next;
 }
 
+// The content type lower-cased in place up to its ";", or the default.
+const char *content_type(Message &message) {
+  char *value = header_key(message, kContentTypeKey);
+  if (!value) return kDefaultType;
+  for (char *p = value; *p && *p != ';'; ++p) *p = ascii_lower(*p);
+  return value;
+}
+
+// The body of a Message that has one, decoded from its transfer encoding.
+void body_decode(Message &message, char *&body, size_t &length, std::unique_ptr<char[]> &decoded) {
+  // Loaders keep bodies in writable buffers (the whole-file buffer, a
+  // decoded body of the container); the visitor may write after the body.
+  body = const_cast<char *>(message.body_start);
+  length = static_cast<size_t>(message.body_end - message.body_start);
+  const char *encoding = header_key(message, kTransferEncoding);
+  if (!encoding) return;
+  size_t decoded_length = 0;
+  bool done = false;
+  if (ascii_caseless_equal(encoding, "quoted-printable", 16)) {
+    done = decode_qp(message.body_start, message.body_end, decoded, decoded_length, false);
+  } else if (ascii_caseless_equal(encoding, "base64", 6)) {
+    done = decode_base64(message.body_start, message.body_end, decoded, decoded_length);
+  }
+  if (done) {  // else unencoded, or no memory to decode: the raw body
+    body = decoded.get();
+    length = decoded_length;
+  }
+}
+
+bool has_body(const Message &message) { return message.body_start && message.body_end; }
+
 }  // namespace
 
 bool ascii_caseless_equal(const char *a, const char *b, size_t length) {
@@ -102,49 +134,36 @@ bool ascii_caseless_equal(const char *a, const char *b, size_t length) {
 bool mime_decode_body(Message &message, const char *&type, char *&body, size_t &length,
                       std::unique_ptr<char[]> &decoded) {
   decoded.reset();
-  if (!message.body_start || !message.body_end) {
+  if (!has_body(message)) {
     type = nullptr;
     body = nullptr;
     length = 0;
     return false;
   }
-  if (char *value = header_key(message, kContentTypeKey)) {
-    for (char *p = value; *p && *p != ';'; ++p) *p = ascii_lower(*p);
-    type = value;
-  } else {
-    type = kDefaultType;
-  }
-
-  // Loaders keep bodies in writable buffers (the whole-file buffer, a
-  // decoded body of the container); the visitor may write after the body.
-  body = const_cast<char *>(message.body_start);
-  length = static_cast<size_t>(message.body_end - message.body_start);
-  const char *encoding = header_key(message, kTransferEncoding);
-  if (!encoding) return true;
-  size_t decoded_length = 0;
-  bool done = false;
-  if (ascii_caseless_equal(encoding, "quoted-printable", 16)) {
-    done = decode_qp(message.body_start, message.body_end, decoded, decoded_length, false);
-  } else if (ascii_caseless_equal(encoding, "base64", 6)) {
-    done = decode_base64(message.body_start, message.body_end, decoded, decoded_length);
-  }
-  if (done) {  // else unencoded, or no memory to decode: the raw body
-    body = decoded.get();
-    length = decoded_length;
-  }
+  type = content_type(message);
+  body_decode(message, body, length, decoded);
   return true;
 }
 
-int mime_walk(Message &message, int depth, const MimeVisitor &visitor) {
+int mime_walk(Message &message, int depth, const MimeVisitor &visitor, MimeWanted wanted) {
   if (depth > kMimeMaxDepth) return kMimeTooDeep;
-  const char *type;
+  if (!has_body(message)) return kMimeGoOn;
+  const char *type = content_type(message);
+  bool multipart = starts_with(type, "multipart/");
+  bool enclosed = starts_with(type, "message/rfc822");
+  bool visited = !wanted || wanted(type);
+  // A multipart body is split from the raw text, so an unvisited one is
+  // never decoded; an enclosed message is walked from the decoded body.
+  if (!visited && !enclosed) return multipart ? walk_parts(message, depth, visitor, wanted) : kMimeGoOn;
   char *body;
   size_t length;
   std::unique_ptr<char[]> decoded;  // released after the children, which may borrow it
-  if (!mime_decode_body(message, type, body, length, decoded)) return kMimeGoOn;
-  if (int result = visit(visitor, depth, message, body, length)) return result;
-  if (starts_with(type, "multipart/")) return walk_parts(message, depth, visitor);
-  if (starts_with(type, "message/rfc822")) return walk_enclosed(body, length, depth, visitor);
+  body_decode(message, body, length, decoded);
+  if (visited) {
+    if (int result = visit(visitor, depth, message, body, length)) return result;
+  }
+  if (multipart) return walk_parts(message, depth, visitor, wanted);
+  if (enclosed) return walk_enclosed(body, length, depth, visitor, wanted);
   return kMimeGoOn;
 }
 

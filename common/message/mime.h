@@ -38,6 +38,9 @@ enum MimeWalkResult : int {
 using MimeVisitor =
     std::function<int(int depth, const Message &message, char *body, size_t length)>;
 
+// Decides from a content type whether its Message's body is visited.
+using MimeWanted = bool (*)(const char *type);
+
 // Walks message at depth with visitor. Returns kMimeTooDeep when depth is
 // beyond kMimeMaxDepth (nothing visited), kMimeGoOn for a Message without
 // a body, the visitor's result when not kMimeGoOn, else the result of the
@@ -47,7 +50,11 @@ using MimeVisitor =
 // Lower-cases the content types of the visited Messages in place. The
 // message's bytes up to and including the byte after its body must be
 // writable, as they are for message_open_full.
-int mime_walk(Message &message, int depth, const MimeVisitor &visitor);
+// With wanted, only the Messages whose content type (lower-cased, or the
+// default "text/plain; charset=US-ASCII") it accepts are decoded and
+// visited; the others count as visited with 0, so the visitor must give
+// 0 for each of them, and the walk still goes into their parts.
+int mime_walk(Message &message, int depth, const MimeVisitor &visitor, MimeWanted wanted = nullptr);
 
 // The content type (the "content-type" value lower-cased in place up to
 // its ";", or "text/plain; charset=US-ASCII" when absent) and the body,

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -232,6 +233,29 @@ TEST(BoundaryFind, FollowByteDecides) {
     const char *found = boundary_find(c.range.data(), c.range.size(), "--XYZ", 5);
     EXPECT_EQ(found ? found - c.range.data() : -1, c.position) << c.range;
   }
+}
+
+// A walk that decodes and visits only text/plain: the other leaves are
+// passed over, containers are still walked into.
+TEST(MimeWalk, WantedLimitsTheVisits) {
+  std::string text =
+      "Content-Type: multipart/mixed; boundary=XYZ\n\n"
+      "--XYZ\nContent-Type: text/plain\n\none\n"
+      "--XYZ\nContent-Type: application/pdf\nContent-Transfer-Encoding: base64\n\nQUJD\n"
+      "--XYZ\nContent-Type: message/rfc822\n\nSubject: inner\n\ntwo\n"
+      "--XYZ--\n";
+  MessagePtr message = message_from_memory(text.data(), text.size());
+  std::vector<Visit> visits;
+  auto text_only = [](const char *type) { return strncmp(type, "text/plain", 10) == 0; };
+  int result = mime_walk(
+      *message, 0,
+      [&](int depth, const Message &, char *body, size_t length) {
+        visits.push_back({depth, std::string(body, length)});
+        return 0;
+      },
+      text_only);
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(visits, (std::vector<Visit>{{1, "one"}, {2, "two"}}));
 }
 
 TEST(MessageIsMime, Declarations) {

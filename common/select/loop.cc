@@ -1,6 +1,7 @@
 #include "loop.h"
 
 #include <dirent.h>
+#include <poll.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -9,6 +10,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "range.h"
 #include "sequence.h"
@@ -58,12 +60,59 @@ int64_t loop_standard_input(const MessageCallback &callback) {
   return count;
 }
 
+// Names from standard input as they arrive, for a loop that holds names
+// back: before a read that would block, pause lets it catch up, so that a
+// slow writer sees each answer before it writes the next name. Lines are
+// cut as getdelim would cut them.
+int64_t loop_standard_input_paused(const MessageCallback &callback, const LoopPause &pause) {
+  constexpr size_t kInputStep = 65536;
+  std::vector<char> buffer(kInputStep);
+  size_t start = 0, used = 0;
+  bool end_of_input = false;
+  int64_t count = 0;
+  for (;;) {
+    if (char *lf = static_cast<char *>(memchr(buffer.data() + start, '\n', used - start))) {
+      *lf = '\0';
+      callback(buffer.data() + start);
+      ++count;
+      start = static_cast<size_t>(lf - buffer.data()) + 1;
+      continue;
+    }
+    if (end_of_input) break;
+    used -= start;
+    memmove(buffer.data(), buffer.data() + start, used);
+    start = 0;
+    if (buffer.size() - used < kInputStep / 2) buffer.resize(buffer.size() * 2);
+    struct pollfd input = {STDIN_FILENO, POLLIN, 0};
+    if (poll(&input, 1, 0) == 0) pause();
+    ssize_t got = read(STDIN_FILENO, buffer.data() + used, buffer.size() - 1 - used);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) {
+      end_of_input = true;
+    } else {
+      used += static_cast<size_t>(got);
+    }
+  }
+  if (start < used) {  // a last line without its newline
+    buffer[used] = '\0';
+    callback(buffer.data() + start);
+    ++count;
+  }
+  return count;
+}
+
 bool is_digit(unsigned char c) { return c >= '0' && c <= '9'; }
 
 }  // namespace
 
 int64_t message_loop(int count, char *const arguments[], const MessageCallback &callback) {
-  if (count == 0) return loop_standard_input(callback);
+  return message_loop_paused(count, arguments, callback, nullptr);
+}
+
+int64_t message_loop_paused(int count, char *const arguments[], const MessageCallback &callback,
+                            const LoopPause &pause) {
+  if (count == 0)
+    return pause ? loop_standard_input_paused(callback, pause) : loop_standard_input(callback);
 
   int64_t handed = 0;
   std::unique_ptr<char[]> sequence;
@@ -74,6 +123,7 @@ int64_t message_loop(int count, char *const arguments[], const MessageCallback &
     if (strchr(argument, '/')) {
       handed += maildir_scan(argument, callback);
     } else if (strcmp(argument, "-") == 0) {
+      if (pause) pause();
       if (isatty(STDIN_FILENO))
         fputs(
             "quobix: warning: - now means read mail text from standard input,"
@@ -82,6 +132,7 @@ int64_t message_loop(int count, char *const arguments[], const MessageCallback &
       callback("/dev/stdin");
       ++handed;
     } else {
+      if (pause) pause();  // a Range may report on standard error, or end the process
       if (!sequence_tried) {
         sequence = sequence_read();
         sequence_tried = true;

@@ -12,6 +12,15 @@ using MessageCallback = std::function<void(const char *name)>;
 // no arguments, every line of standard input. Returns the count.
 int64_t message_loop(int count, char *const arguments[], const MessageCallback &callback);
 
+// Lets a caller that holds names back catch up: called before each Range
+// and "-" argument (which may print or end the process) and, when names
+// come from standard input, before each read that would wait.
+using LoopPause = std::function<void()>;
+
+// message_loop with pause (may be empty: then exactly message_loop).
+int64_t message_loop_paused(int count, char *const arguments[], const MessageCallback &callback,
+                            const LoopPause &pause);
+
 // message_loop over the single argument.
 int64_t message_loop_one(const char *argument, const MessageCallback &callback);
 

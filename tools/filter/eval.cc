@@ -3,10 +3,12 @@
 #include <fnmatch.h>
 #include <strings.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "message/address.h"
 #include "message/date.h"
@@ -31,6 +33,13 @@ const std::string *current_name() {
 
 bool is_blank(char c) { return c == ' ' || c == '\t'; }
 
+// The length of name without its trailing blanks (one byte stays).
+size_t trimmed_length(const char *name) {
+  size_t length = strlen(name);
+  while (length > 1 && is_blank(name[length - 1])) --length;
+  return length;
+}
+
 // The status of the file, fetched once; null without a path. A failing
 // stat leaves a zeroed record and clears the path.
 const struct stat *state_status(MessageState &state) {
@@ -48,7 +57,7 @@ const struct stat *state_status(MessageState &state) {
 // failing load clears the path so that nothing is tried again.
 const Message *state_message(MessageState &state) {
   if (!state.message && state.path) {
-    state.message = message_open(state.path);
+    state.message = message_load_take(state.load, state.path, LoadExtent::header);
     if (!state.message) state.path = nullptr;
   }
   return state.message.get();
@@ -120,6 +129,18 @@ int compare(const EvalRun &run, const TestNode *node, MessageState &state) {
   }
 }
 
+// A pattern ending in "*" and a plain tail (no "?", "[", "]" or "\\")
+// matches only values that end with that tail, in the case fnmatch
+// compares; finding that one does not is cheaper than fnmatch.
+bool tail_mismatch(const char *pattern, const char *value, bool casefold) {
+  const char *star = strrchr(pattern, '*');
+  if (!star || !star[1] || strpbrk(star + 1, "?[]\\")) return false;
+  size_t tail = strlen(star + 1), length = strlen(value);
+  if (length < tail) return true;
+  const char *end = value + length - tail;
+  return casefold ? strcasecmp(end, star + 1) != 0 : strcmp(end, star + 1) != 0;
+}
+
 bool pattern_matches(const TestNode *node, const char *value) {
   const char *pattern = node->text.c_str();
   switch (node->kind) {
@@ -128,9 +149,9 @@ bool pattern_matches(const TestNode *node, const char *value) {
     case NodeKind::StrCaseEq:
       return strcasecmp(pattern, value) == 0;
     case NodeKind::Glob:
-      return fnmatch(pattern, value, 0) == 0;
+      return !tail_mismatch(pattern, value, false) && fnmatch(pattern, value, 0) == 0;
     case NodeKind::GlobCase:
-      return fnmatch(pattern, value, FNM_CASEFOLD) == 0;
+      return !tail_mismatch(pattern, value, true) && fnmatch(pattern, value, FNM_CASEFOLD) == 0;
     default:
       return regexec(node->regex.get(), value, 0, nullptr, 0) == 0;
   }
@@ -170,8 +191,7 @@ void record_message(EvalRun &run, MessageState &state, char *line) {
   char *name = line;
   while (is_blank(*name)) ++name;
   state.depth = static_cast<int>(name - line);
-  size_t length = strlen(name);
-  while (length > 1 && is_blank(name[length - 1])) name[--length] = '\0';
+  name[trimmed_length(name)] = '\0';
 
   if (name[0] == '<') {  // a placeholder line stands for no file
     state.flags |= kFlagInfo | kFlagSeen;
@@ -185,6 +205,40 @@ void record_message(EvalRun &run, MessageState &state, char *line) {
   }
   if (const char *info = flag_part(name)) state.flags |= flag_bits(info);
   state.path = name;
+}
+
+bool line_path(const char *line, std::string &path) {
+  const char *name = line;
+  while (is_blank(*name)) ++name;
+  if (name[0] == '<') return false;
+  path.assign(name, trimmed_length(name));
+  return true;
+}
+
+bool test_reads_headers(const TestNode *test) {
+  std::vector<const TestNode *> pending{test};
+  std::vector<const Binding *> seen;  // a value shared by several Vars is looked at once
+  while (!pending.empty()) {
+    const TestNode *node = pending.back();
+    pending.pop_back();
+    if (!node) continue;
+    if (node->kind == NodeKind::Var) {
+      if (std::find(seen.begin(), seen.end(), node->binding) != seen.end()) continue;
+      seen.push_back(node->binding);
+      pending.push_back(node->binding->value.get());
+      continue;
+    }
+    Property property = node->property;
+    bool string_test = node->kind >= NodeKind::StrEq && node->kind <= NodeKind::RegexCase;
+    bool comparison = node->kind >= NodeKind::Lt && node->kind <= NodeKind::Gt;
+    if (string_test && (property == Property::header || property == Property::header_addr ||
+                        property == Property::header_disp))
+      return true;
+    if (comparison && property == Property::date) return true;
+    for (const auto *child : {&node->first, &node->second, &node->third})
+      pending.push_back(child->get());
+  }
+  return false;
 }
 
 int evaluate(EvalRun &run, const TestNode *node, MessageState &state) {

@@ -8,7 +8,9 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 
+#include "message/load.h"
 #include "message/message.h"
 #include "test.h"
 #include "util/flags.h"
@@ -35,6 +37,7 @@ struct MessageState {
   const char *path = nullptr;         // the file name within line; null when unusable
   std::optional<struct stat> status;  // stat(path), on first need
   MessagePtr message;                 // header section, on first need
+  MessageLoad load;                   // the header section as read ahead, if it was
   int64_t date = 0;                   // Date header time; 0 = not computed
   int depth = 0;                      // leading spaces and tabs
   int index = 0;                      // ordinal in the run, from 1
@@ -56,6 +59,13 @@ struct EvalRun {
 // numbers the message, measures its depth, cuts trailing blanks and reads
 // the flags its name carries.
 void record_message(EvalRun &run, MessageState &state, char *line);
+
+// The file a line stands for, as record_message finds it: without the
+// indentation and trailing blanks; false for a placeholder line ("<...").
+bool line_path(const char *line, std::string &path);
+
+// True when evaluating the test may read a message's header section.
+bool test_reads_headers(const TestNode *test);
 
 // 1 when the test holds for the message, else 0. Runs the test's actions.
 int evaluate(EvalRun &run, const TestNode *node, MessageState &state);

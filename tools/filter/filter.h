@@ -32,12 +32,14 @@ struct FilterRun {
   EvalRun eval;
 };
 
-// Plain mode: records, decides and prints one message.
-void filter_one(FilterRun &run, const char *line);
+// Plain mode: records, decides and prints one message; load holds its
+// header section if it was read ahead.
+void filter_one(FilterRun &run, const char *line, MessageLoad &&load = MessageLoad{});
 
-// Thread mode: adds a message to the current thread, first flushing the
-// thread when the line starts a new one.
-void thread_add(FilterRun &run, const char *line);
+// Thread mode: adds a message (with its load, kept until the thread is
+// decided) to the current thread, first flushing the thread when the line
+// starts a new one.
+void thread_add(FilterRun &run, const char *line, MessageLoad &&load = MessageLoad{});
 
 // Decides and prints the buffered thread, then releases it.
 void thread_flush(FilterRun &run);

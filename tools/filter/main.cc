@@ -18,6 +18,7 @@
 #include "util/files.h"
 #include "util/finish.h"
 #include "util/help.h"
+#include "select/prefetch.h"
 
 namespace {
 
@@ -68,21 +69,33 @@ void catch_broken_pipes() {
   sigaction(SIGPIPE, &action, nullptr);
 }
 
+// Reads ahead the header sections of the messages when the test looks at
+// headers; else no file is read before the test asks for it.
 int64_t run_loop(FilterRun &run, int count, char **messages) {
   int64_t tested = 0;
-  auto each = [&run, &tested](const char *line) {
+  auto each = [&run, &tested](const char *line, MessageLoad &load) {
     ++tested;
     if (thread_buffering)
-      thread_add(run, line);
+      thread_add(run, line, std::move(load));
     else
-      filter_one(run, line);
+      filter_one(run, line, std::move(load));
     if (run.stdout_error) throw OutputGone{};
   };
+  char all[] = ":";  // the whole Sequence
+  char *sequence[] = {all};
+  if (count == 0 && isatty(STDIN_FILENO)) {
+    count = 1;
+    messages = sequence;
+  }
   try {
-    if (count == 0 && isatty(STDIN_FILENO))
-      message_loop_one(":", each);
-    else
-      message_loop(count, messages, each);
+    if (run.test && test_reads_headers(run.test)) {
+      message_loop_ahead(count, messages, Prefetch{LoadExtent::header, line_path}, each);
+    } else {
+      message_loop(count, messages, [&each](const char *line) {
+        MessageLoad load;
+        each(line, load);
+      });
+    }
     if (run.thread) thread_flush(run);
   } catch (const OutputGone &) {
     run.thread.reset();  // its lines could not be printed anyway

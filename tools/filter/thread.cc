@@ -37,10 +37,11 @@ int parent_of(const std::vector<ThreadEntry> &entries, int depth) {
 
 }  // namespace
 
-void thread_add(FilterRun &run, const char *line) {
+void thread_add(FilterRun &run, const char *line, MessageLoad &&load) {
   ThreadEntry entry;
   entry.line = copy_line(line);
   record_message(run.eval, entry.state, entry.line.get());
+  entry.state.load = std::move(load);
   int depth = entry.state.depth;
 
   // An indented line with no thread to join starts one of its own.

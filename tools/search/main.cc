@@ -12,6 +12,7 @@
 #include "select/loop.h"
 #include "util/finish.h"
 #include "util/help.h"
+#include "select/prefetch.h"
 
 namespace {
 
@@ -103,11 +104,23 @@ int search_main(int argc, char *argv[]) {
   }
 
   int count = argc - optind - 1;
-  auto each = [&search](const char *file) { search_message(search, file); };
+  char **messages = argv + optind + 1;
+  char all[] = ":";  // the whole Sequence
+  char *sequence[] = {all};
   if (count == 0 && isatty(STDIN_FILENO)) {
-    message_loop_one(":", each);
+    count = 1;
+    messages = sequence;
+  }
+  auto each = [&search](const char *file, MessageLoad &load) { search_message(search, file, load); };
+  if (!*search.header) {  // the flags are in the names: no file is read
+    message_loop(count, messages, [&each](const char *file) {
+      MessageLoad load;
+      each(file, load);
+    });
   } else {
-    message_loop(count, argv + optind + 1, each);
+    const bool body = strcmp(search.header, "/") == 0;
+    const Prefetch prefetch{body ? LoadExtent::whole : LoadExtent::header, path_after_blanks};
+    message_loop_ahead(count, messages, prefetch, each);
   }
   if (search.count_only && !search.quiet && !search.maximum) {
     printf("%ld\n", static_cast<long>(search.count));

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "message/mime.h"
 #include "search.h"
 #include "util/error.h"
 
@@ -15,8 +16,22 @@ bool only_matching_output(const Search &search) {
          !search.first_header;
 }
 
+// True when text is all ASCII and holds needle (lower case) in no case:
+// then REG_ICASE cannot match it either, in any locale. False as soon as a
+// byte of 0x80 or above leaves the decision to regexec.
+bool ascii_caseless_absent(const char *text, const std::string &needle) {
+  for (const char *p = text; *p; ++p) {
+    auto c = static_cast<unsigned char>(*p);
+    if (c >= 0x80) return false;
+    char lower = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : static_cast<char>(c);
+    if (lower == needle[0] && ascii_caseless_equal(p, needle.c_str(), needle.size())) return false;
+  }
+  return true;
+}
+
 bool literal_absent(const Search &search, const char *value) {
-  return !search.literal.empty() && !strstr(value, search.literal.c_str());
+  if (!search.literal.empty()) return !strstr(value, search.literal.c_str());
+  return !search.caseless_literal.empty() && ascii_caseless_absent(value, search.caseless_literal);
 }
 
 bool value_matches(const Search &search, const char *value) {
@@ -68,6 +83,12 @@ bool plain_literal(const char *expression) {
   return *expression && !expression[strcspn(expression, "\\^$.[]|()*+?{}")];
 }
 
+bool ascii_text(const char *text) {
+  for (; *text; ++text)
+    if (static_cast<unsigned char>(*text) >= 0x80) return false;
+  return true;
+}
+
 }  // namespace
 
 Search::~Search() {
@@ -81,7 +102,15 @@ bool search_compile(Search &search, const char *expression, char (&error)[256]) 
     return false;
   }
   search.compiled = true;
-  if (!search.icase && plain_literal(expression)) search.literal = expression;
+  if (plain_literal(expression)) {
+    if (!search.icase) {
+      search.literal = expression;
+    } else if (ascii_text(expression)) {
+      for (const char *p = expression; *p; ++p)
+        search.caseless_literal +=
+            (*p >= 'A' && *p <= 'Z') ? static_cast<char>(*p - 'A' + 'a') : *p;
+    }
+  }
   return true;
 }
 

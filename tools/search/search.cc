@@ -43,6 +43,17 @@ bool charset_searchable(const char *start, const char *end) {
   return false;
 }
 
+// A text/plain part in a charset the expression can be matched against;
+// a part without Content-Type, or without a charset, is one.
+bool body_searchable(const char *type) {
+  if (type && strncmp(type, "text/plain", 10) != 0) return false;
+  const char *start, *end;
+  return !mime_parameter(type, "charset", start, end) || charset_searchable(start, end);
+}
+
+// With --charsets every text/plain part is searched, converted where needed.
+bool body_is_text(const char *type) { return !type || strncmp(type, "text/plain", 10) == 0; }
+
 // Each CR, LF or the end of the body ends a line; lines of fewer than two
 // bytes (such as the one between CR and LF) are not matched. The body is
 // visited only once, so its line ends may become NULs.
@@ -60,10 +71,10 @@ void search_lines(Search &search, char *body, size_t length) {
 
 }  // namespace
 
-void search_message(Search &search, const char *file) {
+void search_message(Search &search, const char *file, MessageLoad &load) {
   if (!*search.header) return search_flags(search, file);
-  if (strcmp(search.header, "/") == 0) return search_body(search, file);
-  MessagePtr message = message_open(file_path(file));
+  if (strcmp(search.header, "/") == 0) return search_body(search, file, load);
+  MessagePtr message = message_load_take(load, file_path(file), LoadExtent::header);
   if (!message) return;
   if (strcmp(search.header, "*") == 0) {
     search_headers(search, file, *message);
@@ -88,13 +99,16 @@ bool search_value(Search &search, const char *file, const char *label, char *val
   return match_value(search, file, label, value);
 }
 
-void search_body(Search &search, const char *file) {
-  MessagePtr message = message_open_full(file_path(file));
+void search_body(Search &search, const char *file, MessageLoad &load) {
+  MessagePtr message = message_load_take(load, file_path(file), LoadExtent::whole);
   if (!message) return;
   search.file = file;
-  mime_walk(*message, 0, [&search](int depth, const Message &part, char *body, size_t length) {
-    return body_visitor(search, depth, part, body, length);
-  });
+  mime_walk(
+      *message, 0,
+      [&search](int depth, const Message &part, char *body, size_t length) {
+        return body_visitor(search, depth, part, body, length);
+      },
+      search.charsets ? body_is_text : body_searchable);  // attachments are never decoded
 }
 
 int body_visitor(Search &search, int, const Message &part, char *body, size_t length) {

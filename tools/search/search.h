@@ -9,6 +9,7 @@
 #include <string>
 
 #include "charset.h"
+#include "message/load.h"
 
 struct Message;
 
@@ -35,6 +36,9 @@ struct Search {
   // The expression when it is a plain literal matched with case: a value
   // without it cannot match, which a byte search tells faster.
   std::string literal;
+  // The same for -i, in lower case, when it is ASCII: a value of ASCII
+  // text that holds it in no case cannot match.
+  std::string caseless_literal;
 
   int64_t count = 0;           // values that counted
   const char *file = nullptr;  // the message whose body is being walked
@@ -55,8 +59,9 @@ struct Search {
 bool search_compile(Search &search, const char *expression, char (&error)[256]);
 
 // Per message name from the Message loop (leading blanks are skipped for
-// opening and kept for printing).
-void search_message(Search &search, const char *file);
+// opening and kept for printing), with its message loaded ahead in load or
+// loaded now.
+void search_message(Search &search, const char *file, MessageLoad &load);
 
 // Matches a header value as -d and -a ask; true when a value counted.
 bool search_value(Search &search, const char *file, const char *label, char *value);
@@ -66,7 +71,7 @@ bool search_value(Search &search, const char *file, const char *label, char *val
 bool match_value(Search &search, const char *file, const char *label, const char *value);
 
 // Loads the whole message and walks its parts with body_visitor.
-void search_body(Search &search, const char *file);
+void search_body(Search &search, const char *file, MessageLoad &load);
 
 // Searches a text/plain part in US-ASCII or UTF-8 (or, with --charsets,
 // in any charset iconv converts to UTF-8): the whole body as one

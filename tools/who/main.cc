@@ -8,6 +8,7 @@
 #include "select/loop.h"
 #include "util/finish.h"
 #include "util/help.h"
+#include "select/prefetch.h"
 #include "who.h"
 
 namespace {
@@ -45,12 +46,15 @@ int who_main(int argc, char *argv[]) {
     }
   }
   WhoMode mode = addresses ? WhoMode::Addresses : names ? WhoMode::Names : WhoMode::Both;
-  auto who = [&headers, mode](const char *name) { who_one(stdout, name, headers.data(), mode); };
+  auto who = [&headers, mode](const char *name, MessageLoad &load) {
+    who_one(stdout, name, load, headers.data(), mode);
+  };
+  const Prefetch prefetch{LoadExtent::header, path_after_blanks};
   int count = argc - optind;
   if (count == 0 && isatty(STDIN_FILENO))
-    message_loop_one(":", who);
+    message_loop_ahead_one(":", prefetch, who);
   else
-    message_loop(count, argv + optind, who);
+    message_loop_ahead(count, argv + optind, prefetch, who);
   return 0;
 }
 

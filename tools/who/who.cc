@@ -74,9 +74,9 @@ void name_print(FILE *out, const char *name) {
   fputc('"', out);
 }
 
-void who_one(FILE *out, const char *name, char *headers, WhoMode mode) {
+void who_one(FILE *out, const char *name, MessageLoad &load, char *headers, WhoMode mode) {
   name += strspn(name, " \t");
-  MessagePtr message = message_open(name);
+  MessagePtr message = message_load_take(load, name, LoadExtent::header);
   if (!message) return;
   char *header = headers;
   while (*header) {  // an empty rest after a colon ends the list

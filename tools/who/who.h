@@ -4,6 +4,8 @@
 
 #include <cstdio>
 
+#include "message/load.h"
+
 // What each mailbox line shows.
 enum class WhoMode {
   Both,       // quoted-if-needed display name and " <address>", or the address alone
@@ -24,5 +26,6 @@ void name_print(FILE *out, const char *name);
 
 // Prints the mailboxes of the headers named in headers (colon-separated,
 // modified in place during each lookup and restored) for the message file
-// name (leading blanks skipped). A message that cannot be read prints nothing.
-void who_one(FILE *out, const char *name, char *headers, WhoMode mode);
+// name (leading blanks skipped), loaded ahead in load or now. A message
+// that cannot be read prints nothing.
+void who_one(FILE *out, const char *name, MessageLoad &load, char *headers, WhoMode mode);
