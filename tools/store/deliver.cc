@@ -229,8 +229,7 @@ int deliver_mbox(StoreRun &run, Input &input) {
 
 int directory_sync(const StoreRun &run, const char *directory) {
   char path[kPathSize];
-  if (path_format(path, "%s/%s", run.target.c_str(), directory) != 0)
-    return fail(run, "", run.target.c_str());
+  if (!path_join(path, {run.target, "/", directory})) return fail(run, "", run.target.c_str());
   UniqueFd fd(open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (!fd || fsync(fd.fd) != 0 || fd.close() != 0) return fail(run, "", path);
   return 0;
