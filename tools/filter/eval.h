@@ -44,8 +44,13 @@ struct MessageState {
   int flags = 0;
 };
 
+struct ParseRun;
+
 // The run-wide evaluation state, one per run.
 struct EvalRun {
+  // Where the test came from: the program's name and the place where the
+  // last parse ended, for the diagnostics of evaluation.
+  const ParseRun *parse = nullptr;
   int next_index = 1;        // the ordinal of the next recorded message
   int current_index = 0;     // index of the Current message, 0 until seen
   int64_t picked_total = 0;  // lines printed to standard output so far

@@ -23,23 +23,24 @@ namespace {
 // to end the Message loop early.
 struct OutputGone {};
 
-[[noreturn]] void usage() {
-  fprintf(stderr, "Usage: %s [-Tv] [-t test] [-F file] [msgs...]\n", program_name);
+[[noreturn]] void usage(const char *program) {
+  fprintf(stderr, "Usage: %s [-Tv] [-t test] [-F file] [msgs...]\n", program);
   exit(1);
 }
 
-void join_test(std::unique_ptr<TestNode> &test, std::unique_ptr<TestNode> more) {
-  test = test_and(std::move(test), std::move(more));
+void join_test(const ParseRun &run, std::unique_ptr<TestNode> &test,
+               std::unique_ptr<TestNode> more) {
+  test = test_and(run, std::move(test), std::move(more));
 }
 
-std::unique_ptr<TestNode> parse_file(const char *name) {
+std::unique_ptr<TestNode> parse_file(ParseRun &run, const char *name) {
   std::unique_ptr<char[]> text;
   size_t length;
   if (int error = file_slurp(name, text, length)) {
-    fprintf(stderr, "%s: error opening file '%s': %s\n", program_name, name, strerror(error));
+    fprintf(stderr, "%s: error opening file '%s': %s\n", run.program_name, name, strerror(error));
     exit(1);
   }
-  return parse_test(name, text.get());
+  return parse_test(run, name, text.get());
 }
 
 // A write to a pipe whose reader has gone then fails with EPIPE instead of
@@ -59,7 +60,7 @@ int64_t run_loop(FilterRun &run, int count, char **messages) {
   int64_t tested = 0;
   auto each = [&run, &tested](const char *line) {
     ++tested;
-    if (thread_buffering)
+    if (run.parse.thread_buffering)
       thread_add(run, line);
     else
       filter_one(run, line);
@@ -77,28 +78,27 @@ int64_t run_loop(FilterRun &run, int count, char **messages) {
   return tested;
 }
 
-int filter_main(int argc, char *argv[]) {
-  FilterRun run;
+int filter_main(FilterRun &run, int argc, char *argv[]) {
   std::unique_ptr<TestNode> test;
   bool verbose = false;
   int option;
   while ((option = getopt(argc, argv, "+F:Tt:v")) != -1) {
     switch (option) {
       case 'F':
-        join_test(test, parse_file(optarg));
+        join_test(run.parse, test, parse_file(run.parse, optarg));
         break;
       case 't':
-        join_test(test, parse_test("argv", optarg));
+        join_test(run.parse, test, parse_test(run.parse, "argv", optarg));
         break;
       case 'T':
         run.whole_threads = true;
-        thread_buffering = 1;
+        run.parse.thread_buffering = 1;
         break;
       case 'v':
         verbose = true;
         break;
       default:
-        usage();
+        usage(run.parse.program_name);
     }
   }
   run.test = test.get();
@@ -119,13 +119,14 @@ int filter_main(int argc, char *argv[]) {
     fprintf(stderr, "%ld mails tested, %ld picked.\n", static_cast<long>(tested),
             static_cast<long>(run.eval.picked_total));
   outputs_close_all();
-  return stdout_finish(program_name, 0, 1, run.stdout_error);
+  return stdout_finish(run.parse.program_name, 0, 1, run.stdout_error);
 }
 
 }  // namespace
 
 int main(int argc, char *argv[]) {
-  program_name = argv[0];
-  start_time = time(nullptr);
-  return tool_main(program_name, 1, [&] { return filter_main(argc, argv); });
+  FilterRun run;
+  run.parse.program_name = argv[0];
+  run.parse.start_time = time(nullptr);
+  return tool_main(argv[0], 1, [&] { return filter_main(run, argc, argv); });
 }

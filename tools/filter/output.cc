@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "parse.h"
 #include "util/error.h"
 
 namespace {
@@ -30,7 +29,7 @@ bool same_target(const OutputTarget &open, const TestNode *node) {
 
 }  // namespace
 
-FILE *output_open(const TestNode *node) {
+FILE *output_open(const char *program, const TestNode *node) {
   for (const OutputTarget &open : targets())
     if (same_target(open, node)) return open.stream;
 
@@ -40,18 +39,18 @@ FILE *output_open(const TestNode *node) {
       node->kind == NodeKind::ToPipe ? popen(target, node->mode) : fopen(target, node->mode);
   if (!stream) {
     int error = errno;
-    throw errno_exit((std::string(program_name) + ": " + target).c_str(), error, 3);
+    throw errno_exit((std::string(program) + ": " + target).c_str(), error, 3);
   }
   targets().push_back({node->kind, node->text, node->mode, stream});
   return stream;
 }
 
-void output_line(const TestNode *node, const char *line) {
-  FILE *stream = output_open(node);
+void output_line(const char *program, const TestNode *node, const char *line) {
+  FILE *stream = output_open(program, node);
   if (ferror(stream)) return;  // already failed and reported
   if (fputs(line, stream) == EOF || putc('\n', stream) == EOF || fflush(stream) == EOF) {
     if (errno != EPIPE)
-      fprintf(stderr, "%s: %s: %s\n", program_name, node->text.c_str(), strerror(errno));
+      fprintf(stderr, "%s: %s: %s\n", program, node->text.c_str(), strerror(errno));
   }
 }
 
