@@ -11,7 +11,6 @@
 #include "message/address.h"
 #include "message/date.h"
 #include "message/decode.h"
-#include "output.h"
 #include "parse.h"
 #include "select/config.h"
 
@@ -217,7 +216,7 @@ int evaluate(EvalRun &run, const TestNode *node, MessageState &state) {
         return 1;
       case NodeKind::ToFile:
       case NodeKind::ToPipe:
-        output_line(run.parse->program_name, node, state.line);
+        output_line(run.outputs, run.parse->program_name, node, state.line);
         return 1;
       case NodeKind::StrEq:
       case NodeKind::StrCaseEq:

@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "message/message.h"
+#include "output.h"
 #include "test.h"
 #include "util/flags.h"
 
@@ -55,6 +56,7 @@ struct EvalRun {
   int current_index = 0;     // index of the Current message, 0 until seen
   int64_t picked_total = 0;  // lines printed to standard output so far
   int prune_seen = 0;        // set by "prune", reset by the thread driver
+  OutputTargets outputs;     // the redirections' files and commands opened so far
 };
 
 // Fills a fresh state from a mutable line, which must outlive the state:

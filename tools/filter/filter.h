@@ -29,13 +29,13 @@ struct ThreadBuffer {
 // driver's own state.
 struct FilterRun {
   ParseRun parse;
-  EvalRun eval{.parse = &parse};
+  EvalRun eval;
   const TestNode *test = nullptr;  // none: plain mode prints every message
   bool whole_threads = false;      // -T
   std::optional<ThreadBuffer> thread;
   int stdout_error = 0;  // errno of the first failed write to standard output
 
-  FilterRun() = default;
+  FilterRun() { eval.parse = &parse; }
   FilterRun(const FilterRun &) = delete;  // eval points into it
   FilterRun &operator=(const FilterRun &) = delete;
 };

@@ -43,17 +43,19 @@ std::unique_ptr<TestNode> parse_file(ParseRun &run, const char *name) {
   return parse_test(run, name, text.get());
 }
 
-// A write to a pipe whose reader has gone then fails with EPIPE instead of
-// ending the process, so the summary is still written and every target
-// closed. A caught signal, unlike an ignored one, is reset for the
+// A write to a pipe whose reader has gone then fails with EPIPE, and a
+// write past the file size limit with EFBIG, instead of ending the
+// process, so the failure is reported, the summary still written and every
+// target closed. A caught signal, unlike an ignored one, is reset for the
 // commands of pipe targets.
-void on_broken_pipe(int) {}
+void on_failed_write(int) {}
 
-void catch_broken_pipes() {
+void catch_failed_writes() {
   struct sigaction action {};
-  action.sa_handler = on_broken_pipe;
+  action.sa_handler = on_failed_write;
   sigemptyset(&action.sa_mask);
   sigaction(SIGPIPE, &action, nullptr);
+  sigaction(SIGXFSZ, &action, nullptr);
 }
 
 int64_t run_loop(FilterRun &run, int count, char **messages) {
@@ -102,7 +104,7 @@ int filter_main(FilterRun &run, int argc, char *argv[]) {
     }
   }
   run.test = test.get();
-  catch_broken_pipes();
+  catch_failed_writes();
 
   int64_t tested = 0;
   try {
@@ -118,8 +120,8 @@ int filter_main(FilterRun &run, int argc, char *argv[]) {
   if (verbose)
     fprintf(stderr, "%ld mails tested, %ld picked.\n", static_cast<long>(tested),
             static_cast<long>(run.eval.picked_total));
-  outputs_close_all();
-  return stdout_finish(run.parse.program_name, 0, 1, run.stdout_error);
+  int status = outputs_close_all(run.eval.outputs, run.parse.program_name);
+  return stdout_finish(run.parse.program_name, status, 1, run.stdout_error);
 }
 
 }  // namespace
