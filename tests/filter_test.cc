@@ -294,6 +294,26 @@ TEST_F(Filter, TargetThatCannotBeOpenedEndsTheRun) {
   EXPECT_EQ(run({"qxfilter", "-t", "print | \"exit 0\" && print > \"no/such\""}, "a\n").status, 3);
 }
 
+// A target that does not take every line is reported once and fails the
+// run; the other targets and standard output still get theirs.
+TEST_F(Filter, TargetThatLosesLinesFailsTheRun) {
+  std::string lines;
+  for (int i = 1; i <= 300; ++i) lines += "box/cur/message-" + std::to_string(i) + "\n";
+  for (const char *test : {"print > \"/dev/full\"", "print >> \"/dev/full\""}) {
+    SCOPED_TRACE(test);
+    EXPECT_EQ(run({"qxfilter", "-t", std::string(test) + " && print > \"copy\""}, lines),
+              (RunResult{lines, "qxfilter: /dev/full: No space left on device\n", 3}));
+    EXPECT_EQ(read_file("copy"), lines);
+  }
+  // A file that fills up, here by reaching the file size limit.
+  EXPECT_EQ(run({"/bin/sh", "-c", "ulimit -f 4 && qxfilter -t 'print > \"out\"'"}, lines),
+            (RunResult{lines, "qxfilter: out: File too large\n", 3}));
+  EXPECT_LT(read_file("out").size(), lines.size());
+  // A command's exit status is its own business.
+  EXPECT_EQ(run({"qxfilter", "-t", "print | \"cat >/dev/null; exit 3\""}, "a\nb\n"),
+            (RunResult{"a\nb\n", "", 0}));
+}
+
 // A command that stops reading before the end costs its lines, not the run.
 TEST_F(Filter, PipeTargetThatExitsEarly) {
   EXPECT_EQ(run({"/bin/sh", "-c",

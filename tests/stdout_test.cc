@@ -29,6 +29,7 @@ TEST_F(StandardOutput, FullDeviceIsReportedWithTheErrorStatus) {
       {"qxfolders .", "qxfolders", 255},
       {"qxencode -r < message", "qxencode", 1},
       {"qxnewid", "qxnewid", 1},
+      {"echo box/cur/m1:2, | qxmark -v", "qxmark", 255},
       {"qxmark -S box/cur/m1:2,", "qxmark", 255},
       {"qxstore -v box < message", "qxstore", 2},
       {"qxmove -v ./message other", "qxmove", 2},

@@ -8,6 +8,9 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <string_view>
+
+#include "path.h"
 
 UniqueFd &UniqueFd::operator=(UniqueFd &&other) noexcept {
   if (this != &other) {
@@ -70,11 +73,36 @@ int file_slurp(const char *name, std::unique_ptr<char[]> &buffer, size_t &length
   return 0;
 }
 
-int rename_noreplace(const char *from, const char *to) {
+namespace {
+
+// Forces the directory holding path to disk.
+int directory_of_sync(const char *path) {
+  const char *slash = strrchr(path, '/');
+  PathBuffer directory;
+  if (!slash) {
+    strcpy(directory, ".");
+  } else if (!path_join(directory, {std::string_view(path, slash == path ? 1 : slash - path)})) {
+    return -1;
+  }
+  UniqueFd fd(open(directory, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!fd || fsync(fd.fd) != 0) return -1;
+  return fd.close();
+}
+
+}  // namespace
+
+int rename_noreplace(const char *from, const char *to, bool sync_target) {
   if (renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0) return 0;
   if (errno != EINVAL && errno != ENOSYS) return -1;
   // The file system cannot rename without replacing: a hard link fails on
   // an existing name just the same.
   if (link(from, to) != 0) return -1;
-  return unlink(from);
+  if (sync_target && directory_of_sync(to) != 0) {
+    // The old name stays the one that counts, unless the new one sticks.
+    int error = errno;
+    if (unlink(to) != 0) return kRenameLeftOld;
+    errno = error;
+    return -1;
+  }
+  return unlink(from) == 0 ? 0 : kRenameLeftOld;
 }

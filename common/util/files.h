@@ -30,6 +30,15 @@ struct UniqueFd {
 // buffer cannot be allocated).
 int file_slurp(const char *name, std::unique_ptr<char[]> &buffer, size_t &length);
 
+// The result of rename_noreplace when the new name was made but the old
+// one could not be removed: the file has both names.
+constexpr int kRenameLeftOld = 1;
+
 // Renames from to to, failing with EEXIST instead of replacing a file that
-// already has the new name. Returns 0 or -1 with errno set.
-int rename_noreplace(const char *from, const char *to);
+// already has the new name. Where the file system cannot rename without
+// replacing, the file is linked under the new name and the old name then
+// unlinked; with sync_target the new name's directory is forced to disk
+// in between, so that a crash cannot take both names. Returns 0; -1 with
+// errno set when the new name was not made (or, synced, was taken back);
+// or kRenameLeftOld with errno from the failed unlink.
+int rename_noreplace(const char *from, const char *to, bool sync_target = false);

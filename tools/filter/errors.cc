@@ -13,31 +13,10 @@
 
 namespace {
 
-// Memory may have run out: a diagnostic that cannot be copied is written
-// here rather than lost.
-[[noreturn]] void end_run(const char *diagnostic, int status) {
-  ToolExit end{{}, status};
-  try {
-    end.message = diagnostic;
-  } catch (const std::bad_alloc &) {
-    fputs(diagnostic, stderr);
-  }
-  throw end;
-}
-
-// The parse in progress, and where the last one ended: errors raised by
-// evaluation report that place.
-const Parser *active_parser = nullptr;
-struct {
-  std::string text_name;
-  int line = 1;
-  long column = 1;
-} last_place;
-
 long column_of(const ParsePosition &at) { return at.pos - at.line_start + 1; }
 
-const char *text_name() {
-  return active_parser ? active_parser->text_name : last_place.text_name.c_str();
+const char *text_name(const ParseRun &run) {
+  return run.active ? run.active->text_name : run.last_place.text_name.c_str();
 }
 
 void append_vformat(std::string &out, const char *format, va_list args) {
@@ -53,69 +32,83 @@ void append_vformat(std::string &out, const char *format, va_list args) {
   va_end(again);
 }
 
-std::string prefix(int line, long column) {
+std::string prefix(const ParseRun &run, int line, long column) {
   std::string out;
+  const char *name = text_name(run);
   int length =
-      snprintf(nullptr, 0, "%s: parse error: %s:%d:%ld: ", program_name, text_name(), line, column);
+      snprintf(nullptr, 0, "%s: parse error: %s:%d:%ld: ", run.program_name, name, line, column);
   out.resize(length + 1);
-  snprintf(out.data(), length + 1, "%s: parse error: %s:%d:%ld: ", program_name, text_name(), line,
+  snprintf(out.data(), length + 1, "%s: parse error: %s:%d:%ld: ", run.program_name, name, line,
            column);
   out.resize(length);
   return out;
 }
 
-[[noreturn]] void fail(const char *diagnostic) {
-  parse_failure(diagnostic, 2);
-  end_run(diagnostic, 2);  // a replaced handler that returns still ends the run
+[[noreturn]] void fail(const ParseRun &run, const char *diagnostic) {
+  run.failure(diagnostic, 2);
+  parse_end_run(diagnostic, 2);  // a replaced handler that returns still ends the run
 }
 
-[[noreturn]] void fail_with(std::string diagnostic, const char *format, va_list args) {
+[[noreturn]] void fail_with(const ParseRun &run, std::string diagnostic, const char *format,
+                            va_list args) {
   append_vformat(diagnostic, format, args);
   diagnostic += '\n';
-  fail(diagnostic.c_str());
+  fail(run, diagnostic.c_str());
 }
 
 }  // namespace
 
-void (*parse_failure)(const char *diagnostic, int status) = end_run;
+// Memory may have run out: a diagnostic that cannot be copied is written
+// here rather than lost.
+void parse_end_run(const char *diagnostic, int status) {
+  ToolExit end{{}, status};
+  try {
+    end.message = diagnostic;
+  } catch (const std::bad_alloc &) {
+    fputs(diagnostic, stderr);
+  }
+  throw end;
+}
 
-Parser::Parser(const char *name, const char *text) : text_name(name), at{text, text, 1} {
-  active_parser = this;
+Parser::Parser(ParseRun &parse_run, const char *name, const char *text)
+    : run(parse_run), text_name(name), at{text, text, 1} {
+  run.active = this;
 }
 
 Parser::~Parser() {
-  last_place.text_name = text_name;
-  last_place.line = at.line;
-  last_place.column = column_of(at);
-  active_parser = nullptr;
+  run.last_place.text_name = text_name;
+  run.last_place.line = at.line;
+  run.last_place.column = column_of(at);
+  run.active = nullptr;
 }
 
-void parse_error(const char *format, ...) {
+void parse_error(const ParseRun &run, const char *format, ...) {
   va_list args;
   va_start(args, format);
-  if (active_parser) {
-    fail_with(prefix(active_parser->at.line, column_of(active_parser->at)), format, args);
+  if (run.active) {
+    const ParsePosition &at = run.active->at;
+    fail_with(run, prefix(run, at.line, column_of(at)), format, args);
   }
-  fail_with(prefix(last_place.line, last_place.column), format, args);
+  fail_with(run, prefix(run, run.last_place.line, run.last_place.column), format, args);
 }
 
-void parse_error_here(const ParsePosition &at, const char *format, ...) {
+void parse_error_here(const Parser &p, const char *format, ...) {
   va_list args;
   va_start(args, format);
-  fail_with(prefix(at.line, column_of(at)), format, args);
+  fail_with(p.run, prefix(p.run, p.at.line, column_of(p.at)), format, args);
 }
 
-void parse_error_with_excerpt(const ParsePosition &at, const char *message) {
-  std::string diagnostic = prefix(at.line, column_of(at));
+void parse_error_with_excerpt(const Parser &p, const ParsePosition &at, const char *message) {
+  std::string diagnostic = prefix(p.run, at.line, column_of(at));
   size_t excerpt = 0;
   while (excerpt < 16 && at.pos[excerpt] != '\0' && at.pos[excerpt] != '\n') ++excerpt;
   diagnostic.append(message).append(" at '").append(at.pos, excerpt).append("'\n");
-  fail(diagnostic.c_str());
+  fail(p.run, diagnostic.c_str());
 }
 
-void parse_out_of_memory(const char *label) {
+void parse_out_of_memory(const ParseRun &run, const char *label) {
   // Memory has run out: no allocation here.
   char diagnostic[128];
   snprintf(diagnostic, sizeof diagnostic, "%s: %s\n", label, strerror(ENOMEM));
-  fail(diagnostic);
+  fail(run, diagnostic);
 }

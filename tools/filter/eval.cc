@@ -13,7 +13,6 @@
 #include "message/address.h"
 #include "message/date.h"
 #include "message/decode.h"
-#include "output.h"
 #include "parse.h"
 #include "select/config.h"
 
@@ -97,7 +96,7 @@ int64_t property_value(const EvalRun &run, Property property, MessageState &stat
     case Property::flags:
       return state.flags;
     default:
-      parse_error("unknown property");
+      parse_error(*run.parse, "unknown property");
   }
 }
 
@@ -125,7 +124,7 @@ int compare(const EvalRun &run, const TestNode *node, MessageState &state) {
     case NodeKind::Gt:
       return property > value;
     default:
-      parse_error("invalid operator");
+      parse_error(*run.parse, "invalid operator");
   }
 }
 
@@ -271,7 +270,7 @@ int evaluate(EvalRun &run, const TestNode *node, MessageState &state) {
         return 1;
       case NodeKind::ToFile:
       case NodeKind::ToPipe:
-        output_line(node, state.line);
+        output_line(run.outputs, run.parse->program_name, node, state.line);
         return 1;
       case NodeKind::StrEq:
       case NodeKind::StrCaseEq:

@@ -12,6 +12,7 @@
 
 #include "message/load.h"
 #include "message/message.h"
+#include "output.h"
 #include "test.h"
 #include "util/flags.h"
 
@@ -47,12 +48,18 @@ struct MessageState {
   int flags = 0;
 };
 
+struct ParseRun;
+
 // The run-wide evaluation state, one per run.
 struct EvalRun {
+  // Where the test came from: the program's name and the place where the
+  // last parse ended, for the diagnostics of evaluation.
+  const ParseRun *parse = nullptr;
   int next_index = 1;        // the ordinal of the next recorded message
   int current_index = 0;     // index of the Current message, 0 until seen
   int64_t picked_total = 0;  // lines printed to standard output so far
   int prune_seen = 0;        // set by "prune", reset by the thread driver
+  OutputTargets outputs;     // the redirections' files and commands opened so far
 };
 
 // Fills a fresh state from a mutable line, which must outlive the state:

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "eval.h"
+#include "parse.h"
 #include "test.h"
 
 // One message of a buffered thread, with its own copy of the input line.
@@ -24,12 +25,19 @@ struct ThreadBuffer {
   std::vector<ThreadEntry> entries;
 };
 
+// One qxfilter run: what parsing found and evaluation counts, and the
+// driver's own state.
 struct FilterRun {
+  ParseRun parse;
+  EvalRun eval;
   const TestNode *test = nullptr;  // none: plain mode prints every message
   bool whole_threads = false;      // -T
   std::optional<ThreadBuffer> thread;
   int stdout_error = 0;  // errno of the first failed write to standard output
-  EvalRun eval;
+
+  FilterRun() { eval.parse = &parse; }
+  FilterRun(const FilterRun &) = delete;  // eval points into it
+  FilterRun &operator=(const FilterRun &) = delete;
 };
 
 // Plain mode: records, decides and prints one message; load holds its

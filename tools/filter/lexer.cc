@@ -28,13 +28,14 @@ constexpr SizeSuffix kSizeSuffixes[] = {{'c', 0},  {'b', 9},  {'k', 10},
 // The value of a string literal starting at the quote: its closing quote
 // is the first one not followed by another, and "" inside stands for ".
 // The literal is measured first, so the value is allocated once.
-void read_literal(ParsePosition &at, std::string &value) {
+void read_literal(Parser &parser, std::string &value) {
+  ParsePosition &at = parser.at;
   const char *p = at.pos + 1;
   size_t length = 0;
   for (;; ++p, ++length) {
     if (*p == '\0') {
       at.pos = p;
-      parse_error_here(at, "unterminated string");
+      parse_error_here(parser, "unterminated string");
     }
     if (*p == '"') {
       if (p[1] != '"') break;
@@ -45,7 +46,7 @@ void read_literal(ParsePosition &at, std::string &value) {
     value.clear();
     value.reserve(length);
   } catch (const std::bad_alloc &) {
-    parse_error_here(at, "string too long");
+    parse_error_here(parser, "string too long");
   }
   for (const char *q = at.pos + 1; q < p; ++q) {
     value += *q;
@@ -55,13 +56,14 @@ void read_literal(ParsePosition &at, std::string &value) {
 }
 
 // The value of $NAME: a copy of the variable, or empty when it is unset.
-void read_environment(ParsePosition &at, std::string &value) {
+void read_environment(Parser &parser, std::string &value) {
+  ParsePosition &at = parser.at;
   const char *name = at.pos + 1;
   const char *end = name;
   while (is_ident_char(*end)) ++end;
   if (end == name) {
     at.pos = name;
-    parse_error_here(at, "invalid environment variable name");
+    parse_error_here(parser, "invalid environment variable name");
   }
   const char *setting = getenv(std::string(name, end).c_str());
   value = setting ? setting : "";
@@ -108,7 +110,8 @@ std::string_view read_ident(ParsePosition &at) {
   return ident;
 }
 
-bool read_number(ParsePosition &at, int64_t &value) {
+bool read_number(Parser &parser, int64_t &value) {
+  ParsePosition &at = parser.at;
   const char *p = at.pos;
   if (!is_digit(*p)) return false;
   int64_t number = 0;
@@ -117,7 +120,7 @@ bool read_number(ParsePosition &at, int64_t &value) {
   if (is_digit(*p)) {
     const char *first = at.pos;
     at.pos = p;
-    parse_error_here(at, "number too big: %s", first);
+    parse_error_here(parser, "number too big: %s", first);
   }
   for (const auto &suffix : kSizeSuffixes) {
     if (*p == suffix.letter) {
@@ -133,11 +136,12 @@ bool read_number(ParsePosition &at, int64_t &value) {
   return true;
 }
 
-bool read_string(ParsePosition &at, std::string &value) {
+bool read_string(Parser &parser, std::string &value) {
+  ParsePosition &at = parser.at;
   if (*at.pos == '"') {
-    read_literal(at, value);
+    read_literal(parser, value);
   } else if (*at.pos == '$') {
-    read_environment(at, value);
+    read_environment(parser, value);
   } else {
     return false;
   }

@@ -18,17 +18,19 @@ struct ParsePosition {
   int line = 1;
 };
 
-// The parse in progress. While one exists, parse errors name its text and
-// parse_error reports its reading position; when it ends, the place where
-// it stopped is kept for errors raised after parsing.
+// The parse in progress, registered with its run. While it exists, parse
+// errors name its text and parse_error reports its reading position; when
+// it ends, the run keeps the place where it stopped for errors raised
+// after parsing.
 struct Parser {
+  ParseRun &run;
   const char *text_name;
   ParsePosition at;
   Scope *scopes = nullptr;  // innermost "let" first
   int depth = 0;            // nesting of whole tests and "!" operands here
   int reach = 0;            // deepest nesting seen, counting bound values
 
-  Parser(const char *text_name, const char *text);
+  Parser(ParseRun &run, const char *text_name, const char *text);
   Parser(const Parser &) = delete;
   Parser &operator=(const Parser &) = delete;
   ~Parser();
@@ -46,24 +48,26 @@ bool accept(ParsePosition &at, std::string_view token);
 // A letter or "_", then letters, digits and "_"; empty when none is there.
 std::string_view read_ident(ParsePosition &at);
 
-// A decimal number with an optional size suffix. False, without moving,
-// when the position holds no digit.
-bool read_number(ParsePosition &at, int64_t &value);
+// A decimal number with an optional size suffix at the parser's reading
+// position. False, without moving, when the position holds no digit.
+bool read_number(Parser &p, int64_t &value);
 
-// A string literal or a $NAME environment reference. False, without moving,
-// when the position holds neither.
-bool read_string(ParsePosition &at, std::string &value);
+// A string literal or a $NAME environment reference at the parser's
+// reading position. False, without moving, when the position holds neither.
+bool read_string(Parser &p, std::string &value);
 
-// Writes the prefix (program, text name, line and column of at) and the
-// message (a printf format), then ends the run with status 2.
-[[noreturn]] void parse_error_here(const ParsePosition &at, const char *format, ...)
+// Writes the prefix (program, text name, line and column of the reading
+// position) and the message (a printf format), then ends the run with
+// status 2.
+[[noreturn]] void parse_error_here(const Parser &p, const char *format, ...)
     __attribute__((format(printf, 2, 3)));
 
 // Writes the prefix at a position of the parse in progress, the message,
 // and " at '...'" quoting up to 16 bytes of the text from there to the end
 // of its line. Ends the run with status 2.
-[[noreturn]] void parse_error_with_excerpt(const ParsePosition &at, const char *message);
+[[noreturn]] void parse_error_with_excerpt(const Parser &p, const ParsePosition &at,
+                                           const char *message);
 
 // perror under label, as for a failed duplication or record allocation,
 // then ends the program with status 2.
-[[noreturn]] void parse_out_of_memory(const char *label);
+[[noreturn]] void parse_out_of_memory(const ParseRun &run, const char *label);

@@ -33,11 +33,12 @@ TEST_F(Lexer, SkipBlanksCountsLinesAndSkipsComments) {
 
 TEST_F(Lexer, ReadersLeaveThePositionAloneWhenNothingMatches) {
   const char *text = "-5 x";
-  ParsePosition at{text, text, 1};
+  Parser p(run, "argv", text);
+  ParsePosition &at = p.at;
   int64_t number;
   std::string value;
-  EXPECT_FALSE(read_number(at, number));  // no sign: "-" never starts a number
-  EXPECT_FALSE(read_string(at, value));
+  EXPECT_FALSE(read_number(p, number));  // no sign: "-" never starts a number
+  EXPECT_FALSE(read_string(p, value));
   EXPECT_TRUE(read_ident(at).empty());
   EXPECT_FALSE(accept(at, "-6"));
   EXPECT_TRUE(peek(at, "-5"));
@@ -46,16 +47,17 @@ TEST_F(Lexer, ReadersLeaveThePositionAloneWhenNothingMatches) {
 
 TEST_F(Lexer, ReadersSkipTheBlanksAfterThem) {
   const char *text = "abc_9 \n 12k \"s\"\"\"  $9 #c\n";
-  ParsePosition at{text, text, 1};
+  Parser p(run, "argv", text);
+  ParsePosition &at = p.at;
   EXPECT_EQ(read_ident(at), "abc_9");
   int64_t number;
-  ASSERT_TRUE(read_number(at, number));
+  ASSERT_TRUE(read_number(p, number));
   EXPECT_EQ(number, 12288);
   std::string value;
-  ASSERT_TRUE(read_string(at, value));
+  ASSERT_TRUE(read_string(p, value));
   EXPECT_EQ(value, "s\"");
   unsetenv("9");
-  ASSERT_TRUE(read_string(at, value));  // a name may begin with a digit
+  ASSERT_TRUE(read_string(p, value));  // a name may begin with a digit
   EXPECT_EQ(value, "");
   EXPECT_EQ(*at.pos, '\0');
   EXPECT_EQ(at.line, 3);

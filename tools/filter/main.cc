@@ -15,10 +15,10 @@
 #include "output.h"
 #include "parse.h"
 #include "select/loop.h"
+#include "select/prefetch.h"
 #include "util/files.h"
 #include "util/finish.h"
 #include "util/help.h"
-#include "select/prefetch.h"
 
 namespace {
 
@@ -26,8 +26,8 @@ namespace {
 // to end the Message loop early.
 struct OutputGone {};
 
-std::string usage_text() {
-  return std::string("Usage: ") + program_name + " [-Tv] [-t test] [-F file] [msgs...]\n";
+std::string usage_text(const char *program) {
+  return std::string("Usage: ") + program + " [-Tv] [-t test] [-F file] [msgs...]\n";
 }
 
 constexpr OptionHelp kOptionHelp[] = {
@@ -37,36 +37,39 @@ constexpr OptionHelp kOptionHelp[] = {
     {"-v", "write the numbers of mails tested and picked to standard error"},
 };
 
-[[noreturn]] void usage() {
-  fputs(usage_text().c_str(), stderr);
+[[noreturn]] void usage(const char *program) {
+  fputs(usage_text(program).c_str(), stderr);
   exit(1);
 }
 
-void join_test(std::unique_ptr<TestNode> &test, std::unique_ptr<TestNode> more) {
-  test = test_and(std::move(test), std::move(more));
+void join_test(const ParseRun &run, std::unique_ptr<TestNode> &test,
+               std::unique_ptr<TestNode> more) {
+  test = test_and(run, std::move(test), std::move(more));
 }
 
-std::unique_ptr<TestNode> parse_file(const char *name) {
+std::unique_ptr<TestNode> parse_file(ParseRun &run, const char *name) {
   std::unique_ptr<char[]> text;
   size_t length;
   if (int error = file_slurp(name, text, length)) {
-    fprintf(stderr, "%s: error opening file '%s': %s\n", program_name, name, strerror(error));
+    fprintf(stderr, "%s: error opening file '%s': %s\n", run.program_name, name, strerror(error));
     exit(1);
   }
-  return parse_test(name, text.get());
+  return parse_test(run, name, text.get());
 }
 
-// A write to a pipe whose reader has gone then fails with EPIPE instead of
-// ending the process, so the summary is still written and every target
-// closed. A caught signal, unlike an ignored one, is reset for the
+// A write to a pipe whose reader has gone then fails with EPIPE, and a
+// write past the file size limit with EFBIG, instead of ending the
+// process, so the failure is reported, the summary still written and every
+// target closed. A caught signal, unlike an ignored one, is reset for the
 // commands of pipe targets.
-void on_broken_pipe(int) {}
+void on_failed_write(int) {}
 
-void catch_broken_pipes() {
+void catch_failed_writes() {
   struct sigaction action {};
-  action.sa_handler = on_broken_pipe;
+  action.sa_handler = on_failed_write;
   sigemptyset(&action.sa_mask);
   sigaction(SIGPIPE, &action, nullptr);
+  sigaction(SIGXFSZ, &action, nullptr);
 }
 
 // Reads ahead the header sections of the messages when the test looks at
@@ -75,7 +78,7 @@ int64_t run_loop(FilterRun &run, int count, char **messages) {
   int64_t tested = 0;
   auto each = [&run, &tested](const char *line, MessageLoad &load) {
     ++tested;
-    if (thread_buffering)
+    if (run.parse.thread_buffering)
       thread_add(run, line, std::move(load));
     else
       filter_one(run, line, std::move(load));
@@ -103,33 +106,33 @@ int64_t run_loop(FilterRun &run, int count, char **messages) {
   return tested;
 }
 
-int filter_main(int argc, char *argv[]) {
-  if (help_requested(argc, argv, {"qxfilter", usage_text(), kOptionHelp})) return 0;
-  FilterRun run;
+int filter_main(FilterRun &run, int argc, char *argv[]) {
+  if (help_requested(argc, argv, {"qxfilter", usage_text(run.parse.program_name), kOptionHelp}))
+    return 0;
   std::unique_ptr<TestNode> test;
   bool verbose = false;
   int option;
   while ((option = getopt(argc, argv, "+F:Tt:v")) != -1) {
     switch (option) {
       case 'F':
-        join_test(test, parse_file(optarg));
+        join_test(run.parse, test, parse_file(run.parse, optarg));
         break;
       case 't':
-        join_test(test, parse_test("argv", optarg));
+        join_test(run.parse, test, parse_test(run.parse, "argv", optarg));
         break;
       case 'T':
         run.whole_threads = true;
-        thread_buffering = 1;
+        run.parse.thread_buffering = 1;
         break;
       case 'v':
         verbose = true;
         break;
       default:
-        usage();
+        usage(run.parse.program_name);
     }
   }
   run.test = test.get();
-  catch_broken_pipes();
+  catch_failed_writes();
 
   int64_t tested = 0;
   try {
@@ -145,14 +148,15 @@ int filter_main(int argc, char *argv[]) {
   if (verbose)
     fprintf(stderr, "%ld mails tested, %ld picked.\n", static_cast<long>(tested),
             static_cast<long>(run.eval.picked_total));
-  outputs_close_all();
-  return stdout_finish(program_name, 0, 1, run.stdout_error);
+  int status = outputs_close_all(run.eval.outputs, run.parse.program_name);
+  return stdout_finish(run.parse.program_name, status, 1, run.stdout_error);
 }
 
 }  // namespace
 
 int main(int argc, char *argv[]) {
-  program_name = argv[0];
-  start_time = time(nullptr);
-  return tool_main(program_name, 1, [&] { return filter_main(argc, argv); });
+  FilterRun run;
+  run.parse.program_name = argv[0];
+  run.parse.start_time = time(nullptr);
+  return tool_main(argv[0], 1, [&] { return filter_main(run, argc, argv); });
 }

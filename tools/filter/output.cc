@@ -3,36 +3,30 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <string>
-#include <vector>
 
-#include "parse.h"
 #include "util/error.h"
 
 namespace {
-
-struct OutputTarget {
-  NodeKind kind;
-  std::string target;
-  const char *mode;
-  FILE *stream;
-};
-
-// In opening order.
-std::vector<OutputTarget> &targets() {
-  static std::vector<OutputTarget> list;
-  return list;
-}
 
 bool same_target(const OutputTarget &open, const TestNode *node) {
   return open.kind == node->kind && open.target == node->text && strcmp(open.mode, node->mode) == 0;
 }
 
+// Records a failed write or close with its errno. A command whose reader
+// end is gone (EPIPE) has stopped reading, which is not the run's failure.
+void target_failed(OutputTargets &targets, OutputTarget &target, const char *program, int error) {
+  if (target.failed) return;
+  target.failed = true;
+  if (target.kind == NodeKind::ToPipe && error == EPIPE) return;
+  fprintf(stderr, "%s: %s: %s\n", program, target.target.c_str(), strerror(error));
+  targets.lost_lines = true;
+}
+
 }  // namespace
 
-FILE *output_open(const TestNode *node) {
-  for (const OutputTarget &open : targets())
-    if (same_target(open, node)) return open.stream;
+OutputTarget &output_open(OutputTargets &targets, const char *program, const TestNode *node) {
+  for (OutputTarget &open : targets.open)
+    if (same_target(open, node)) return open;
 
   fflush(stdout);  // what was printed so far comes before the target's output
   const char *target = node->text.c_str();
@@ -40,27 +34,32 @@ FILE *output_open(const TestNode *node) {
       node->kind == NodeKind::ToPipe ? popen(target, node->mode) : fopen(target, node->mode);
   if (!stream) {
     int error = errno;
-    throw errno_exit((std::string(program_name) + ": " + target).c_str(), error, 3);
+    throw errno_exit((std::string(program) + ": " + target).c_str(), error, kTargetFailedStatus);
   }
-  targets().push_back({node->kind, node->text, node->mode, stream});
-  return stream;
+  targets.open.push_back({node->kind, node->text, node->mode, stream});
+  return targets.open.back();
 }
 
-void output_line(const TestNode *node, const char *line) {
-  FILE *stream = output_open(node);
-  if (ferror(stream)) return;  // already failed and reported
-  if (fputs(line, stream) == EOF || putc('\n', stream) == EOF || fflush(stream) == EOF) {
-    if (errno != EPIPE)
-      fprintf(stderr, "%s: %s: %s\n", program_name, node->text.c_str(), strerror(errno));
-  }
+void output_line(OutputTargets &targets, const char *program, const TestNode *node,
+                 const char *line) {
+  OutputTarget &target = output_open(targets, program, node);
+  if (target.failed) return;
+  if (fputs(line, target.stream) == EOF || putc('\n', target.stream) == EOF ||
+      fflush(target.stream) == EOF)
+    target_failed(targets, target, program, errno);
 }
 
-void outputs_close_all() {
-  for (const OutputTarget &open : targets()) {
-    if (open.kind == NodeKind::ToPipe)
+int outputs_close_all(OutputTargets &targets, const char *program) {
+  for (OutputTarget &open : targets.open) {
+    if (open.kind == NodeKind::ToPipe) {
+      // What is still buffered goes first, so that its failure is told
+      // apart from the command's own exit status.
+      if (fflush(open.stream) == EOF) target_failed(targets, open, program, errno);
       pclose(open.stream);
-    else
-      fclose(open.stream);
+    } else if (fclose(open.stream) != 0) {
+      target_failed(targets, open, program, errno);
+    }
   }
-  targets().clear();
+  targets.open.clear();
+  return targets.lost_lines ? kTargetFailedStatus : 0;
 }

@@ -38,16 +38,11 @@ std::string operand_text(const TestNode &node) {
 }  // namespace
 
 void ParseTest::SetUp() {
-  saved_failure_ = parse_failure;
-  parse_failure = throw_failure;
-  program_name = "qxfilter";
-  thread_buffering = 0;
-  start_time = kStart;
+  run.failure = throw_failure;
+  run.start_time = kStart;
   setenv("TZ", "UTC", 1);
   tzset();
 }
-
-void ParseTest::TearDown() { parse_failure = saved_failure_; }
 
 std::string tree_text(const TestNode *node) {
   if (!node) return "-";
@@ -91,9 +86,9 @@ std::string tree_text(const TestNode *node) {
   return out;
 }
 
-std::string parse_result(const char *text, const char *text_name) {
+std::string ParseTest::parse_result(const char *text, const char *text_name) {
   try {
-    std::unique_ptr<TestNode> tree = parse_test(text_name, text);
+    std::unique_ptr<TestNode> tree = parse_test(run, text_name, text);
     return tree ? tree_text(tree.get()) : "(none)";
   } catch (const ParseFailure &failure) {
     EXPECT_EQ(failure.status, 2) << text;

@@ -31,11 +31,11 @@ std::string everyday(int copies) {
   return text;
 }
 
-void measure(const char *name, const std::string &text, int rounds) {
+void measure(ParseRun &run, const char *name, const std::string &text, int rounds) {
   double parsing = 0, releasing = 0;
   for (int i = 0; i < rounds; ++i) {
     double start = now();
-    std::unique_ptr<TestNode> tree = parse_test("bench", text.c_str());
+    std::unique_ptr<TestNode> tree = parse_test(run, "bench", text.c_str());
     double parsed = now();
     test_free(std::move(tree));
     parsing += parsed - start;
@@ -50,11 +50,12 @@ void measure(const char *name, const std::string &text, int rounds) {
 }  // namespace
 
 int main() {
-  start_time = time(nullptr);
-  measure("chain of 10000 operands", chain(10000), 200);
-  measure("chain of 100000 operands", chain(100000), 20);
-  measure("chain of 1000000 operands", chain(1000000), 2);
-  measure("nesting 999 deep", nesting(999), 1000);
-  measure("1000 everyday tests", everyday(1000), 20);
+  ParseRun run;
+  run.start_time = time(nullptr);
+  measure(run, "chain of 10000 operands", chain(10000), 200);
+  measure(run, "chain of 100000 operands", chain(100000), 20);
+  measure(run, "chain of 1000000 operands", chain(1000000), 2);
+  measure(run, "nesting 999 deep", nesting(999), 1000);
+  measure(run, "1000 everyday tests", everyday(1000), 20);
   return 0;
 }

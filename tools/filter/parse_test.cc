@@ -14,11 +14,12 @@ struct Case {
   const char *expected;  // tree_text, "(none)", or the whole diagnostic
 };
 
-void expect_results(std::initializer_list<Case> cases) {
-  for (const Case &c : cases) EXPECT_EQ(parse_result(c.text), c.expected) << c.text;
-}
-
-using Grammar = ParseTest;
+class Grammar : public ParseTest {
+ protected:
+  void expect_results(std::initializer_list<Case> cases) {
+    for (const Case &c : cases) EXPECT_EQ(parse_result(c.text), c.expected) << c.text;
+  }
+};
 
 TEST_F(Grammar, LevelsBindInOrder) {
   expect_results({
@@ -137,7 +138,7 @@ TEST_F(Grammar, RegexesAreCompiledWithTheirFlags) {
       {"from =~ \"a|b\"", "b", true},  // extended syntax
   };
   for (const auto &c : cases) {
-    std::unique_ptr<TestNode> tree = parse_test("argv", c.text);
+    std::unique_ptr<TestNode> tree = parse_test(run, "argv", c.text);
     ASSERT_TRUE(tree && tree->regex) << c.text;
     EXPECT_EQ(regexec(tree->regex.get(), c.subject, 0, nullptr, 0) == 0, c.matches) << c.text;
     EXPECT_TRUE(tree->text.empty()) << c.text;
@@ -169,7 +170,7 @@ TEST_F(Grammar, EmptyOperandsDropOut) {
   });
 }
 
-using Bindings = ParseTest;
+using Bindings = Grammar;
 
 TEST_F(Bindings, ResolveInnermostAndFirst) {
   expect_results({
@@ -192,7 +193,7 @@ TEST_F(Bindings, AreSharedAndReleasedWithTheirLastUse) {
   // A binding that drops to no use while its "let" is open must survive a
   // later use (ASan reports the use after free otherwise).
   std::unique_ptr<TestNode> tree =
-      parse_test("argv", "let x = new in (let y = x in print) && x && x");
+      parse_test(run, "argv", "let x = new in (let y = x in print) && x && x");
   ASSERT_EQ(tree_text(tree.get()), "And(Print, And(Var(Flag(64)), Var(Flag(64))))");
   Binding *x = tree->second->first->binding;
   EXPECT_EQ(x, tree->second->second->binding);
@@ -217,7 +218,7 @@ std::string binding_chain(int count) {
 TEST_F(Bindings, ChainOfBindingsIsReleasedWithoutRecursion) {
   constexpr int kCount = 998;  // the most the nesting limit allows here
   std::string text = binding_chain(kCount);
-  std::unique_ptr<TestNode> tree = parse_test("argv", text.c_str());
+  std::unique_ptr<TestNode> tree = parse_test(run, "argv", text.c_str());
   int depth = 0;
   for (const TestNode *node = tree.get(); node->kind == NodeKind::Var;
        node = node->binding->value.get())
@@ -231,30 +232,30 @@ TEST_F(ParseTest, ThreadKeywordsSetThreadBuffering) {
       {"replied || depth > 0", 0}, {"passed", 0},
   };
   for (const auto &[text, expected] : cases) {
-    thread_buffering = 0;
-    parse_test("argv", text);
-    EXPECT_EQ(thread_buffering, expected) << text;
+    run.thread_buffering = 0;
+    parse_test(run, "argv", text);
+    EXPECT_EQ(run.thread_buffering, expected) << text;
   }
 }
 
 TEST_F(ParseTest, TestAndFollowsTheChainRule) {
-  auto parse = [](const char *text) { return parse_test("argv", text); };
-  std::unique_ptr<TestNode> joined = test_and(parse("new && seen"), parse("draft && flagged"));
+  auto parse = [this](const char *text) { return parse_test(run, "argv", text); };
+  std::unique_ptr<TestNode> joined = test_and(run, parse("new && seen"), parse("draft && flagged"));
   EXPECT_EQ(tree_text(joined.get()), "And(Flag(64), And(Flag(4), And(Flag(16), Flag(32))))");
-  joined = test_and(std::move(joined), parse("cur"));
+  joined = test_and(run, std::move(joined), parse("cur"));
   EXPECT_EQ(tree_text(joined.get()),
             "And(Flag(64), And(Flag(4), And(Flag(16), And(Flag(32), Flag(128)))))");
-  EXPECT_EQ(tree_text(test_and(parse("new || seen"), parse("draft")).get()),
+  EXPECT_EQ(tree_text(test_and(run, parse("new || seen"), parse("draft")).get()),
             "And(Or(Flag(64), Flag(4)), Flag(16))");
-  EXPECT_EQ(tree_text(test_and(nullptr, parse("draft")).get()), "Flag(16)");
-  EXPECT_EQ(tree_text(test_and(parse("draft"), nullptr).get()), "Flag(16)");
+  EXPECT_EQ(tree_text(test_and(run, nullptr, parse("draft")).get()), "Flag(16)");
+  EXPECT_EQ(tree_text(test_and(run, parse("draft"), nullptr).get()), "Flag(16)");
 }
 
 TEST_F(ParseTest, LongChainsAndDeepNestingWithinTheLimit) {
   constexpr int kOperands = 100000;
   std::string chain = "new";
   for (int i = 1; i < kOperands; ++i) chain += i % 2 ? " && seen" : " && new";
-  std::unique_ptr<TestNode> tree = parse_test("argv", chain.c_str());
+  std::unique_ptr<TestNode> tree = parse_test(run, "argv", chain.c_str());
   int ands = 0;
   const TestNode *node = tree.get();
   for (; node->kind == NodeKind::And; node = node->second.get()) {
@@ -266,16 +267,16 @@ TEST_F(ParseTest, LongChainsAndDeepNestingWithinTheLimit) {
 
   constexpr int kDepth = 999;  // the whole test is the first level
   std::string nested = std::string(kDepth, '(') + "new" + std::string(kDepth, ')');
-  EXPECT_EQ(parse_test("argv", nested.c_str())->kind, NodeKind::FlagTest);
+  EXPECT_EQ(parse_test(run, "argv", nested.c_str())->kind, NodeKind::FlagTest);
   std::string nots = std::string(kDepth, '!') + "new";
-  EXPECT_EQ(parse_test("argv", nots.c_str())->kind, NodeKind::Not);
+  EXPECT_EQ(parse_test(run, "argv", nots.c_str())->kind, NodeKind::Not);
   std::string conditions;
   for (int i = 0; i < kDepth; ++i) conditions += "new ? seen : ";
   conditions += "draft";
-  EXPECT_EQ(parse_test("argv", conditions.c_str())->kind, NodeKind::Cond);
+  EXPECT_EQ(parse_test(run, "argv", conditions.c_str())->kind, NodeKind::Cond);
 }
 
-using Errors = ParseTest;
+using Errors = Grammar;
 
 TEST_F(Errors, EveryMessageWithPlaceAndExcerpt) {
   expect_results({
@@ -375,11 +376,11 @@ TEST_F(Errors, NestingBeyondTheLimit) {
 }
 
 TEST_F(Errors, LaterErrorsReportWhereTheLastParseEnded) {
-  parse_test("rules", "new &&\n  seen");
+  parse_test(run, "rules", "new &&\n  seen");
   EXPECT_THROW(
       {
         try {
-          parse_error("unknown property");
+          parse_error(run, "unknown property");
         } catch (const ParseFailure &failure) {
           EXPECT_EQ(failure.diagnostic, "qxfilter: parse error: rules:2:7: unknown property\n");
           throw;
@@ -393,9 +394,9 @@ TEST_F(Errors, LaterErrorsReportWhereTheLastParseEnded) {
 namespace {
 
 TEST(ParseFailureDefault, EndsTheRunWithTheDiagnosticAndTwo) {
-  program_name = "qxfilter";
+  ParseRun run;
   try {
-    parse_test("argv", "new seen");
+    parse_test(run, "argv", "new seen");
     FAIL() << "no parse error";
   } catch (const ToolExit &end) {
     EXPECT_EQ(end.message, "qxfilter: parse error: argv:1:5: trailing garbage at 'seen'\n");

@@ -69,18 +69,19 @@ Scope::~Scope() {
   }
 }
 
-std::unique_ptr<TestNode> node_new(NodeKind kind) {
+std::unique_ptr<TestNode> node_new(const ParseRun &run, NodeKind kind) {
   std::unique_ptr<TestNode> node(new (std::nothrow) TestNode);
-  if (!node) parse_error("out of memory");
+  if (!node) parse_error(run, "out of memory");
   node->kind = kind;
   return node;
 }
 
-std::unique_ptr<TestNode> chain_join(NodeKind kind, std::unique_ptr<TestNode> left,
+std::unique_ptr<TestNode> chain_join(const ParseRun &run, NodeKind kind,
+                                     std::unique_ptr<TestNode> left,
                                      std::unique_ptr<TestNode> right) {
   if (!left) return right;
   if (!right) return left;
-  std::unique_ptr<TestNode> node = node_new(kind);
+  std::unique_ptr<TestNode> node = node_new(run, kind);
   TestNode *end = right->kind == kind ? chain_last(right.get()) : node.get();
   node->chain_end = end;
   node->second = std::move(right);
@@ -95,8 +96,9 @@ std::unique_ptr<TestNode> chain_join(NodeKind kind, std::unique_ptr<TestNode> le
   return left;
 }
 
-std::unique_ptr<TestNode> test_and(std::unique_ptr<TestNode> a, std::unique_ptr<TestNode> b) {
-  return chain_join(NodeKind::And, std::move(a), std::move(b));
+std::unique_ptr<TestNode> test_and(const ParseRun &run, std::unique_ptr<TestNode> a,
+                                   std::unique_ptr<TestNode> b) {
+  return chain_join(run, NodeKind::And, std::move(a), std::move(b));
 }
 
 void test_free(std::unique_ptr<TestNode> tree) { tree.reset(); }

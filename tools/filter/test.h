@@ -127,19 +127,23 @@ struct Scope {
   ~Scope();
 };
 
-// A new node of kind; ends the program with "out of memory" when none can
-// be allocated.
-std::unique_ptr<TestNode> node_new(NodeKind kind);
+struct ParseRun;
+
+// A new node of kind; ends the program with "out of memory" (a parse error
+// of run) when none can be allocated.
+std::unique_ptr<TestNode> node_new(const ParseRun &run, NodeKind kind);
 
 // Joins left and right with kind (And or Or) by the chain rule: a left side
 // of another kind becomes Kind(left, right); otherwise the right operand X
 // of the chain's last node becomes Kind(X, right). Either side may be
 // missing (nullptr); then the other one is the result.
-std::unique_ptr<TestNode> chain_join(NodeKind kind, std::unique_ptr<TestNode> left,
+std::unique_ptr<TestNode> chain_join(const ParseRun &run, NodeKind kind,
+                                     std::unique_ptr<TestNode> left,
                                      std::unique_ptr<TestNode> right);
 
 // The And of two tests, by the chain rule.
-std::unique_ptr<TestNode> test_and(std::unique_ptr<TestNode> a, std::unique_ptr<TestNode> b);
+std::unique_ptr<TestNode> test_and(const ParseRun &run, std::unique_ptr<TestNode> a,
+                                   std::unique_ptr<TestNode> b);
 
 // Releases a tree with its texts, compiled expressions and the bindings
 // whose last Var it held. Accepts nullptr.

@@ -23,9 +23,9 @@ bool consumes_all(const char *text, const char *format, struct tm &time) {
   return end && *end == '\0';
 }
 
-void take_start_day(struct tm &time) {
+void take_start_day(const ParseRun &run, struct tm &time) {
   struct tm start;
-  localtime_r(&start_time, &start);
+  localtime_r(&run.start_time, &start);
   time.tm_mday = start.tm_mday;
   time.tm_mon = start.tm_mon;
   time.tm_year = start.tm_year;
@@ -34,7 +34,7 @@ void take_start_day(struct tm &time) {
 // "-" then a number and one of d, h, m, s: that long before the start. An
 // empty number counts as 0. A result beyond the range of the arithmetic is
 // reported like a malformed one.
-int64_t relative_value(const char *text) {
+int64_t relative_value(const ParseRun &run, const char *text) {
   char *unit;
   errno = 0;
   long count = strtol(text + 1, &unit, 10);
@@ -42,7 +42,7 @@ int64_t relative_value(const char *text) {
   int64_t value = 0;
   if (valid && *unit == 'd') {
     struct tm time;
-    localtime_r(&start_time, &time);
+    localtime_r(&run.start_time, &time);
     valid = !__builtin_sub_overflow(time.tm_mday, count, &time.tm_mday);
     time.tm_hour = time.tm_min = time.tm_sec = 0;
     value = local_seconds(time);
@@ -50,18 +50,19 @@ int64_t relative_value(const char *text) {
     int64_t unit_seconds = *unit == 'h' ? 3600 : *unit == 'm' ? 60 : 1;
     int64_t span;
     valid = !__builtin_mul_overflow(count, unit_seconds, &span) &&
-            !__builtin_sub_overflow(static_cast<int64_t>(start_time), span, &value);
+            !__builtin_sub_overflow(static_cast<int64_t>(run.start_time), span, &value);
   }
-  if (!valid) parse_error("invalid relative time format '%s'", text);
+  if (!valid) parse_error(run, "invalid relative time format '%s'", text);
   return value;
 }
 
 }  // namespace
 
-int64_t time_literal_value(const char *text) {
+int64_t time_literal_value(const ParseRun &run, const char *text) {
   if (text[0] == '.' || text[0] == '/') {
     struct stat status;
-    if (stat(text, &status) != 0) parse_error("can't stat file '%s': %s", text, strerror(errno));
+    if (stat(text, &status) != 0)
+      parse_error(run, "can't stat file '%s': %s", text, strerror(errno));
     return status.st_mtime;
   }
   // Every form is tried into the same broken-down time, which starts all
@@ -73,14 +74,14 @@ int64_t time_literal_value(const char *text) {
     return local_seconds(time);
   }
   if (consumes_all(text, "%H:%M:%S", time)) {
-    take_start_day(time);
+    take_start_day(run, time);
     return local_seconds(time);
   }
   if (consumes_all(text, "%H:%M", time)) {
     time.tm_sec = 0;
-    take_start_day(time);
+    take_start_day(run, time);
     return local_seconds(time);
   }
-  if (text[0] == '-') return relative_value(text);
-  parse_error("invalid time format '%s'", text);
+  if (text[0] == '-') return relative_value(run, text);
+  parse_error(run, "invalid time format '%s'", text);
 }

@@ -5,6 +5,9 @@
 
 #include <cstdint>
 
-// Seconds since the epoch for the string; an unknown form ends the program
-// with a parse error at the reading position.
-int64_t time_literal_value(const char *text);
+struct ParseRun;
+
+// Seconds since the epoch for the string, relative forms counted from the
+// run's start time; an unknown form ends the program with a parse error at
+// the reading position.
+int64_t time_literal_value(const ParseRun &run, const char *text);

@@ -28,7 +28,8 @@ TEST_F(TimeLiteral, FormsAndTheirValues) {
       {"-5m", kStart - 300},
       {"-7s", kStart - 7},
   };
-  for (const auto &[text, expected] : cases) EXPECT_EQ(time_literal_value(text), expected) << text;
+  for (const auto &[text, expected] : cases)
+    EXPECT_EQ(time_literal_value(run, text), expected) << text;
 }
 
 TEST_F(TimeLiteral, FileReferenceGivesItsModificationTime) {
@@ -38,9 +39,9 @@ TEST_F(TimeLiteral, FileReferenceGivesItsModificationTime) {
   std::ofstream(file) << "x";
   const struct timeval times[2] = {{1234567890, 0}, {1234567890, 0}};
   ASSERT_EQ(utimes(file.c_str(), times), 0);
-  EXPECT_EQ(time_literal_value(file.c_str()), 1234567890);
+  EXPECT_EQ(time_literal_value(run, file.c_str()), 1234567890);
   std::filesystem::current_path(dir);
-  EXPECT_EQ(time_literal_value("./stamp"), 1234567890);
+  EXPECT_EQ(time_literal_value(run, "./stamp"), 1234567890);
   std::filesystem::current_path("/");
   std::filesystem::remove_all(dir);
 }

@@ -51,6 +51,19 @@ bool is_selected(const MarkRun &run, const char *file) {
          std::binary_search(run.selection->begin(), run.selection->end(), std::string_view(file));
 }
 
+// Renames file to new_file, so that one name of the message remains: a
+// new name whose old name could not be removed is removed again and the
+// rename fails with the errno of that unlink.
+int rename_undoable(const char *file, const char *new_file) {
+  int result = rename_noreplace(file, new_file, true);
+  if (result != kRenameLeftOld) return result;
+  int error = errno;
+  if (unlink(new_file) != 0)
+    fprintf(stderr, "qxmark: can't remove '%s': %s\n", new_file, strerror(errno));
+  errno = error;
+  return -1;
+}
+
 void mark_one(MarkRun &run, const char *line) {
   size_t indent = strspn(line, " \t");
   const char *file = line + indent;
@@ -61,7 +74,7 @@ void mark_one(MarkRun &run, const char *line) {
     if (run.changed.size() >= kPathSize)
       errno = ENAMETOOLONG;
     else
-      result = rename_noreplace(file, new_file);
+      result = rename_undoable(file, new_file);
     if (result == 0) {
       if (run.current && *run.current == file) current_set(new_file);
       puts(run.changed.c_str());

@@ -156,6 +156,13 @@ void times_set(const StoreRun &run, int fd, const DeliveryName &name, const Inpu
   futimens(fd, times);
 }
 
+// A message that has its new name is delivered even where its old name
+// (a temporary file, or the source of a move) could not be removed: the
+// name left behind is reported instead, with errno.
+void report_left_behind(const StoreRun &run, const char *old_name) {
+  fprintf(stderr, "%s: can't remove '%s': %s\n", store_prefix(run), old_name, strerror(errno));
+}
+
 void announce(const StoreRun &run, const char *path) {
   if (run.verbose) puts(path);
 }
@@ -186,9 +193,10 @@ int store_copy(StoreRun &run, const Input &input, InputReader &reader, DeliveryN
   bool into_cur = run.into_cur || (mbox && mbox->old);
   std::string flags = run.flags ? *run.flags : mbox ? mbox_flags(*mbox) : "";
   char final[kPathSize];
-  if (final_path(run, name, into_cur ? "cur" : "new", flags, final) != 0 ||
-      rename_noreplace(name.temporary, final) != 0)
-    return -1;
+  if (final_path(run, name, into_cur ? "cur" : "new", flags, final) != 0) return -1;
+  int renamed = rename_noreplace(name.temporary, final);
+  if (renamed < 0) return -1;
+  if (renamed == kRenameLeftOld) report_left_behind(run, name.temporary);
   temporary.delivered = true;
   name_received(run, into_cur);
   announce(run, final);
@@ -204,7 +212,11 @@ int deliver_single(StoreRun &run, const char *source, bool rename_first, Input &
   if (rename_first) {
     char final[kPathSize];
     if (final_path(run, name, "cur", run.flags.value_or(""), final) != 0) return -1;
-    if (rename_noreplace(source, final) == 0) {
+    // The source is a message of its own: its new name must be on disk
+    // before the old one goes.
+    int renamed = rename_noreplace(source, final, true);
+    if (renamed >= 0) {
+      if (renamed == kRenameLeftOld) report_left_behind(run, source);
       name_received(run, true);
       announce(run, final);
       return 0;
