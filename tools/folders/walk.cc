@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "util/display.h"
 #include "util/files.h"
 #include "util/path.h"
 
@@ -32,7 +33,9 @@ bool is_maildir() { return is_directory("cur") && is_directory("new"); }
 
 void print_working_directory(char separator) {
   PathBuffer path;
-  if (getcwd(path, sizeof path)) printf("%s%c", path, separator);
+  if (!getcwd(path, sizeof path)) return;
+  display_write(stdout, path);
+  putchar(separator);
 }
 
 // Directories and entries of unreported type; a link is refused later by

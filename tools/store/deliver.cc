@@ -12,6 +12,7 @@
 #include "copy.h"
 #include "message/date.h"
 #include "message/message.h"
+#include "util/display.h"
 #include "util/files.h"
 #include "util/flags.h"
 
@@ -143,7 +144,7 @@ void times_set(const StoreRun &run, int fd, const DeliveryName &name, const Inpu
 }
 
 void announce(const StoreRun &run, const char *path) {
-  if (run.verbose) puts(path);
+  if (run.verbose) display_line(stdout, path);
 }
 
 // Copies one message into a new temporary file, syncs it and renames it

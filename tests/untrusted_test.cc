@@ -1,0 +1,94 @@
+// Mail and maildirs written by strangers, end to end: what reaches a
+// terminal, lines that decoding could forge, files that are no messages,
+// names that would break a listing, and paths too long for their buffer.
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "harness.h"
+
+namespace {
+
+// Bytes a terminal acts on: a clipboard write (OSC 52), a screen clear, a
+// backspace, DEL, a raw C1 CSI, a UTF-8 C1 CSI, a right-to-left override
+// and a byte that is no UTF-8; then how each is shown on a terminal.
+const std::string kHostile =
+    "\x1b]52;c;ZXZpbA==\x07\x1b[2J\b\x7f\x9b"
+    "\xc2\x9b\xe2\x80\xae\xff!";
+const std::string kShown = "^[]52;c;ZXZpbA==^G^[[2J^H^?\\x9B\\u009B\\u202E\\xFF!";
+// The same as a Q encoded word.
+const std::string kEncoded = "=?UTF-8?Q?=1B]52=3Bc=3BZXZpbA=3D=3D=07=1B[2J=08=7F=C2=9B=E2=80=AE!?=";
+const std::string kDecodedShown = "^[]52;c;ZXZpbA==^G^[[2J^H^?\\u009B\\u202E!";
+
+class Untrusted : public Sandbox {
+ protected:
+  void SetUp() override {
+    Sandbox::SetUp();
+    set_env("PATH", bin_dir() + ":/usr/bin:/bin");
+    make_maildir("box");
+  }
+};
+
+// --- the terminal
+
+TEST_F(Untrusted, HeadersAndBodiesReachATerminalVisibly) {
+  write_file("m", "Subject: " + kHostile + "\nX-Word: " + kEncoded + "\nX-\x1b[31m: red\n\nbody " +
+                      kHostile + "\n");
+  struct Case {
+    std::vector<std::string> argv;
+    std::string shown;
+  } cases[] = {
+      {{"qxsearch", "-h", "Subject:52", "./m"}, "Subject: " + kShown + "\n"},
+      {{"qxsearch", "-p", "Subject:52", "./m"}, "./m: Subject: " + kShown + "\n"},
+      {{"qxsearch", "-o", "Subject:2J.", "./m"}, "2J^H\n"},
+      {{"qxsearch", "-d", "-h", "X-Word:52", "./m"}, "X-Word: " + kDecodedShown + "\n"},
+      {{"qxsearch", "-h", "*:red", "./m"}, "x-^[[31m: red\n"},
+      {{"qxsearch", "-p", "/:body", "./m"}, "./m: /: body " + kShown + "\n"},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.argv[1] + " " + c.argv[2]);
+    EXPECT_EQ(run_to_terminal(c.argv), (RunResult{c.shown, "", 0}));
+  }
+  // Into a pipe the bytes pass as they are.
+  EXPECT_EQ(run({"qxsearch", "-h", "Subject:52", "./m"}),
+            (RunResult{"Subject: " + kHostile + "\n", "", 0}));
+}
+
+TEST_F(Untrusted, MailboxesReachATerminalVisibly) {
+  write_file("m", "From: " + kEncoded +
+                      " <e@x>\nTo: Ev\xe2\x80\xae"
+                      "e <\x1b[2J@x>\n\n");
+  std::string name = "\"" + kDecodedShown + "\"";
+  EXPECT_EQ(run_to_terminal({"qxwho", "./m"}),
+            (RunResult{name + " <e@x>\nEv\\u202Ee <\"^[[2J\"@x>\n", "", 0}));
+  EXPECT_EQ(run_to_terminal({"qxwho", "-a", "./m"}), (RunResult{"e@x\n\"^[[2J\"@x\n", "", 0}));
+  EXPECT_EQ(run_to_terminal({"qxwho", "-d", "./m"}), (RunResult{name + "\nEv\\u202Ee\n", "", 0}));
+  EXPECT_EQ(run({"qxwho", "-a", "./m"}), (RunResult{"e@x\n\"\x1b[2J\"@x\n", "", 0}));
+}
+
+TEST_F(Untrusted, FileNamesReachATerminalVisibly) {
+  std::string file = "./box/cur/\x1b[2J\xe2\x80\xae:2,";
+  std::string shown = "./box/cur/^[[2J\\u202E:2,";
+  write_file(file, "Subject: s\n\n");
+  EXPECT_EQ(run_to_terminal({"qxfilter", "./box"}), (RunResult{shown + "\n", "", 0}));
+  EXPECT_EQ(run_to_terminal({"qxsearch", "Subject:s", "./box"}), (RunResult{shown + "\n", "", 0}));
+  EXPECT_EQ(run({"qxfilter", "./box"}), (RunResult{file + "\n", "", 0}));
+  EXPECT_EQ(run_to_terminal({"qxmark", "-S", "./box"}), (RunResult{shown + "S\n", "", 0}));
+
+  // The names the storing tools print are made of the target's name.
+  make_maildir("\x1b[2J");
+  RunResult moved = run_to_terminal({"qxmove", "-v", "\x1b[2J"}, file + "S\n");
+  EXPECT_TRUE(moved.out.starts_with("^[[2J/cur/")) << moved.out;
+  RunResult stored = run_to_terminal({"qxstore", "-v", "\x1b[2J"}, "Subject: t\n\n");
+  EXPECT_TRUE(stored.out.starts_with("^[[2J/new/")) << stored.out;
+
+  make_maildir("tree/\x1b[2J");
+  std::string real = std::filesystem::canonical(dir).string();
+  EXPECT_EQ(run_to_terminal({"qxfolders", "tree"}), (RunResult{real + "/tree/^[[2J\n", "", 0}));
+}
+
+}  // namespace
