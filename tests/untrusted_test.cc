@@ -91,4 +91,21 @@ TEST_F(Untrusted, FileNamesReachATerminalVisibly) {
   EXPECT_EQ(run_to_terminal({"qxfolders", "tree"}), (RunResult{real + "/tree/^[[2J\n", "", 0}));
 }
 
+// --- lines forged by decoding
+
+TEST_F(Untrusted, DecodedLineEndsBecomeSpaces) {
+  write_file("m",
+             "From: =?UTF-8?Q?Eve=0A\"Boss\"_<boss@x>?= <eve@x>\n"
+             "To: =?UTF-8?Q?Mallory=0D=0Aboss@x?= <m@x>\n"
+             "Subject: =?UTF-8?Q?hi=0A./m:_Subject:_forged?=\n\n");
+  EXPECT_EQ(run({"qxwho", "./m"}),
+            (RunResult{"\"Eve Boss  boss@x\" <eve@x>\n\"Mallory  boss@x\" <m@x>\n", "", 0}));
+  EXPECT_EQ(run({"qxwho", "-d", "./m"}),
+            (RunResult{"\"Eve Boss  boss@x\"\n\"Mallory  boss@x\"\n", "", 0}));
+  EXPECT_EQ(run({"qxsearch", "-d", "-p", "Subject:hi", "./m"}),
+            (RunResult{"./m: Subject: hi ./m: Subject: forged\n", "", 0}));
+  EXPECT_EQ(run({"qxsearch", "-d", "-o", "Subject:hi.*", "./m"}),
+            (RunResult{"hi ./m: Subject: forged\n", "", 0}));
+}
+
 }  // namespace

@@ -152,3 +152,8 @@ std::string display_escaped(std::string_view text) {
   append_visible(visible, text, false);
   return visible;
 }
+
+void line_flatten(char *text) {
+  for (char *p = text; *p; ++p)
+    if (*p == '\r' || *p == '\n') *p = ' ';
+}

@@ -27,3 +27,7 @@ int display_visible(FILE *out, std::string_view text, bool keep_newline = true);
 // The visible form as a string, LF included, for naming odd file names in
 // a one-line message on standard error.
 std::string display_escaped(std::string_view text);
+
+// Turns every CR and LF in the NUL-terminated text into a space, so that
+// text decoded from mail stays on the one line it is printed on.
+void line_flatten(char *text);

@@ -47,4 +47,10 @@ TEST(Display, EscapedNamesKeepToOneLine) {
   EXPECT_EQ(display_escaped("a\nb\r\n\x1b"), "a^Jb^M^J^[");
 }
 
+TEST(Display, LineFlattenTurnsLineEndsIntoSpaces) {
+  char text[] = "Eve\r\n\"Boss\"\n<b@x>";
+  line_flatten(text);
+  EXPECT_STREQ(text, "Eve  \"Boss\" <b@x>");
+}
+
 }  // namespace

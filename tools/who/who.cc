@@ -21,6 +21,7 @@ void mailbox_print(FILE *out, const char *display, const char *address, WhoMode 
   if (display) {
     decode_words(decoded, display, kDecodedSize - 1, "UTF-8");
     decoded[kDecodedSize - 1] = '\0';
+    line_flatten(decoded);  // one mailbox per line, whatever was encoded
     display = decoded;
     if (address && strcmp(address, display) == 0) display = nullptr;
   }
