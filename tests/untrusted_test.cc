@@ -108,4 +108,23 @@ TEST_F(Untrusted, DecodedLineEndsBecomeSpaces) {
             (RunResult{"hi ./m: Subject: forged\n", "", 0}));
 }
 
+// --- files that are no messages
+
+TEST_F(Untrusted, OnlyRegularFilesAreReadAsMessages) {
+  write_file("box/cur/1:2,S", "From: a@x\nSubject: real\n\nbody\n");
+  ASSERT_EQ(mkfifo(path("fifo").c_str(), 0600), 0);
+  make_symlink(path("fifo"), "box/cur/2:2,S");
+  make_symlink("/dev/zero", "box/cur/3:2,S");
+  // Each of these would hang on the FIFO or read /dev/zero without end.
+  EXPECT_EQ(run({"qxwho", "./box"}), (RunResult{"a@x\n", "", 0}));
+  EXPECT_EQ(run({"qxsearch", "Subject:.", "./box"}), (RunResult{"./box/cur/1:2,S\n", "", 0}));
+  EXPECT_EQ(run({"qxsearch", "/:body", "./box"}), (RunResult{"./box/cur/1:2,S\n", "", 0}));
+  EXPECT_EQ(run({"qxfilter", "-t", "subject ~~ \"*\"", "./box"}),
+            (RunResult{"./box/cur/1:2,S\n", "", 0}));
+  EXPECT_EQ(run({"qxwho", "./fifo", "/dev/zero", "-"}, "From: stdin@x\n\n"),
+            (RunResult{"stdin@x\n", "", 0}));
+  EXPECT_EQ(run({"qxsearch", "/:piped", "-"}, "Subject: s\n\npiped\n"),
+            (RunResult{"/dev/stdin\n", "", 0}));
+}
+
 }  // namespace
