@@ -31,6 +31,15 @@ class Untrusted : public Sandbox {
     set_env("PATH", bin_dir() + ":/usr/bin:/bin");
     make_maildir("box");
   }
+
+  // A directory path of exactly length bytes below start, in components of
+  // at most 200 bytes, created in the sandbox.
+  std::string long_directory(size_t length, std::string path) {
+    while (length - path.size() > 201) path += "/" + std::string(200, 'd');
+    path += "/" + std::string(length - path.size() - 1, 'd');
+    std::filesystem::create_directories(this->path(path));
+    return path;
+  }
 };
 
 // --- the terminal
@@ -125,6 +134,35 @@ TEST_F(Untrusted, OnlyRegularFilesAreReadAsMessages) {
             (RunResult{"stdin@x\n", "", 0}));
   EXPECT_EQ(run({"qxsearch", "/:piped", "-"}, "Subject: s\n\npiped\n"),
             (RunResult{"/dev/stdin\n", "", 0}));
+}
+
+// --- paths that do not fit
+
+std::string too_long(const std::string &tool, const std::string &path) {
+  return tool + ": " + path.substr(0, 64) + "...: File name too long\n";
+}
+
+TEST_F(Untrusted, CutPathsAreReportedNotUsed) {
+  // "<dir>/seq" would be cut to "<dir>/s", which holds a Sequence.
+  std::string config = long_directory(1021, dir);
+  write_file(config + "/s", "box/cur/1:2,\n");
+  write_file("box/cur/1:2,", "Subject: s\n\n");
+  set_env("QUOBIX", config);
+  EXPECT_EQ(run({"qxfilter", ":"}), (RunResult{"", too_long("qxfilter", config), 0}));
+  set_env("QUOBIX", {});
+
+  // A "~/" in the Profile expanded past the buffer.
+  write_file(".quobix/profile", "Maildir: ~/" + std::string(1030, 'm') + "\n");
+  EXPECT_EQ(run({"qxfolders"}),
+            (RunResult{"", too_long("qxfolders", dir + "/" + std::string(1030, 'm')), 255}));
+
+  // A maildir at a 991-byte path: the long name no longer fits.
+  std::string box = long_directory(991, ".");
+  make_maildir(box);
+  std::string long_name = std::string(40, 'n') + ":2,";
+  write_file(box + "/cur/1:2,", "Subject: s\n\n");
+  write_file(box + "/cur/" + long_name, "Subject: s\n\n");
+  EXPECT_EQ(run({"qxfilter", box}), (RunResult{box + "/cur/1:2,\n", too_long("qxfilter", box), 0}));
 }
 
 }  // namespace

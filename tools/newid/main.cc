@@ -12,7 +12,8 @@
 namespace {
 
 int newid_main() {
-  MessagePtr profile = message_open(config_path("profile"));
+  const char *path = config_path("profile");
+  MessagePtr profile = path ? message_open(path) : nullptr;
   char host_buffer[kHostSize];
   const char *host = host_search(profile.get(), host_buffer);
   if (!host) {
