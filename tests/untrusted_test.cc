@@ -136,6 +136,29 @@ TEST_F(Untrusted, OnlyRegularFilesAreReadAsMessages) {
             (RunResult{"/dev/stdin\n", "", 0}));
 }
 
+// --- names that would read as two
+
+TEST_F(Untrusted, NamesWithANewlineAreSkipped) {
+  write_file("box/cur/1:2,", "Subject: s\n\n");
+  write_file("box/cur/a\nvictim:2,", "Subject: s\n\n");
+  write_file("victim:2,", "Subject: v\n\n");
+  const std::string skipped = ": ./box/cur: skipped a name holding a newline: a^Jvictim:2,\n";
+  EXPECT_EQ(run({"qxfilter", "./box"}), (RunResult{"./box/cur/1:2,\n", "qxfilter" + skipped, 0}));
+  // Piped on, the second line of the name would be renamed outside the maildir.
+  EXPECT_EQ(run({"/bin/sh", "-c", "qxfilter ./box | qxmark -T"}),
+            (RunResult{"./box/cur/1:2,T\n", "qxfilter" + skipped, 0}));
+  EXPECT_TRUE(exists("victim:2,"));
+  EXPECT_EQ(run({"qxwho", "-h", "subject", "./box"}), (RunResult{"", "qxwho" + skipped, 0}));
+
+  make_maildir("tree/x\ny");
+  make_maildir("tree/z");
+  std::string real = std::filesystem::canonical(dir).string();
+  EXPECT_EQ(
+      run({"qxfolders", "tree"}),
+      (RunResult{real + "/tree/z\n",
+                 "qxfolders: " + real + "/tree: skipped a name holding a newline: x^Jy\n", 0}));
+}
+
 // --- paths that do not fit
 
 std::string too_long(const std::string &tool, const std::string &path) {

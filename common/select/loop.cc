@@ -12,6 +12,7 @@
 
 #include "range.h"
 #include "sequence.h"
+#include "util/display.h"
 #include "util/path.h"
 
 namespace {
@@ -124,6 +125,10 @@ int64_t maildir_scan(const char *path, const MessageCallback &callback) {
   for (int i = 0; i < listing.count; ++i) {
     const struct dirent *entry = listing.entries[i];
     if (!is_message_entry(entry)) continue;
+    if (strchr(entry->d_name, '\n')) {  // it would read as two names
+      newline_name_skipped(*suffix ? directory : path, entry->d_name);
+      continue;
+    }
     if (!path_join_or_report(name, {path, suffix, "/", entry->d_name})) continue;  // never cut
     callback(name);
     ++handed;

@@ -5,6 +5,8 @@
 #include <array>
 #include <cstdint>
 
+#include "finish.h"
+
 namespace {
 
 // What a byte is where a character may start.
@@ -151,6 +153,11 @@ std::string display_escaped(std::string_view text) {
   std::string visible;
   append_visible(visible, text, false);
   return visible;
+}
+
+void newline_name_skipped(const char *folder, const char *name) {
+  fprintf(stderr, "%s: %s: skipped a name holding a newline: %s\n", tool_name(),
+          display_escaped(folder).c_str(), display_escaped(name).c_str());
 }
 
 void line_flatten(char *text) {

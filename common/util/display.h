@@ -28,6 +28,11 @@ int display_visible(FILE *out, std::string_view text, bool keep_newline = true);
 // a one-line message on standard error.
 std::string display_escaped(std::string_view text);
 
+// Writes "<tool>: <folder>: skipped a name holding a newline: <name>" to
+// standard error (both escaped), for a listing that leaves such an entry
+// out: handed on, it would read as two names.
+void newline_name_skipped(const char *folder, const char *name);
+
 // Turns every CR and LF in the NUL-terminated text into a space, so that
 // text decoded from mail stays on the one line it is printed on.
 void line_flatten(char *text);

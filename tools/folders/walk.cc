@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
 #include "util/display.h"
@@ -62,6 +63,11 @@ bool walk(const char *name, int open_flags, const FolderSettings &settings, int 
   while (const dirent *entry = readdir(dir.get())) {
     if (!may_be_directory(entry)) continue;
     if (maildir && !settings.show_all && entry->d_name[0] != '.') continue;
+    if (strchr(entry->d_name, '\n')) {  // its path would print as two folders
+      PathBuffer here;
+      newline_name_skipped(getcwd(here, sizeof here) ? here : ".", entry->d_name);
+      continue;
+    }
     if (!walk(entry->d_name, O_NOFOLLOW, settings, depth + 1)) return false;
   }
   return chdir("..") == 0;
