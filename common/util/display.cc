@@ -18,7 +18,7 @@ enum class ByteKind : uint8_t {
   Lead2,    // starts a two-byte UTF-8 sequence
   Lead3,    // starts a three-byte sequence
   Lead4,    // starts a four-byte sequence
-  Invalid,  // a continuation byte out of place (C1 bytes among them), C0, C1, F5 to FF
+  Invalid,  // a stray continuation byte (raw C1 among them), 0xC0, 0xC1, 0xF5 to 0xFF
 };
 
 constexpr std::array<ByteKind, 256> kByteKinds = [] {
@@ -52,6 +52,19 @@ constexpr CodePointRange kShownAsEscape[] = {
     {0x202a, 0x202e},
     {0x2066, 0x2069},
 };
+
+constexpr bool ranges_checked() {
+  char32_t last = 0x7f;  // the ranges lie past ASCII, ordered and apart
+  for (const CodePointRange &range : kShownAsEscape) {
+    if (range.first <= last || range.last < range.first) return false;
+    last = range.last;
+  }
+  return true;
+}
+static_assert(ranges_checked(), "escaped code point ranges ascend without overlap");
+static_assert(kByteKinds[0x1b] == ByteKind::Control && kByteKinds[0x9b] == ByteKind::Invalid &&
+                  kByteKinds[0xc1] == ByteKind::Invalid && kByteKinds[0xf5] == ByteKind::Invalid,
+              "controls, stray C1 bytes and bytes that never start UTF-8 are told apart");
 
 bool shown_as_escape(char32_t code_point) {
   for (const CodePointRange &range : kShownAsEscape)
