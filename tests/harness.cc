@@ -159,7 +159,8 @@ std::vector<std::string> Sandbox::list_dir(const std::string &relative) const {
   return names;
 }
 
-RunResult Sandbox::run(const std::vector<std::string> &argv, const std::string &input, Input mode) {
+RunResult Sandbox::run(const std::vector<std::string> &argv, const std::string &input, Input mode,
+                       Output output) {
   RunResult result;
   std::string program = argv.at(0);
   if (program.find('/') == std::string::npos) {
@@ -200,6 +201,21 @@ RunResult Sandbox::run(const std::vector<std::string> &argv, const std::string &
       return result;
     }
     in_fds[0] = slave;
+  }
+  if (output == Output::Terminal) {
+    // The program writes to the slave; the master end is read as its output.
+    int master = -1, slave = -1;
+    struct termios raw;
+    if (openpty(&master, &slave, nullptr, nullptr, nullptr) != 0 || tcgetattr(slave, &raw) != 0) {
+      ADD_FAILURE() << "openpty: " << strerror(errno);
+      return result;
+    }
+    cfmakeraw(&raw);
+    tcsetattr(slave, TCSANOW, &raw);
+    close(out_pipe[0]);
+    close(out_pipe[1]);
+    out_pipe[0] = master;
+    out_pipe[1] = slave;
   }
 
   pid_t child = fork();

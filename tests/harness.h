@@ -26,6 +26,12 @@ enum class Input {
   Terminal,  // a pseudo-terminal; the given text is typed, then end of file
 };
 
+// How the program's standard output is connected.
+enum class Output {
+  Pipe,
+  Terminal,  // a pseudo-terminal in raw mode: what is written arrives unchanged
+};
+
 class Sandbox : public ::testing::Test {
  protected:
   void SetUp() override;
@@ -34,9 +40,13 @@ class Sandbox : public ::testing::Test {
   // Runs argv[0] (a program of the suite unless it contains "/") with
   // the sandbox as working directory. A run is killed after 20 seconds.
   RunResult run(const std::vector<std::string> &argv, const std::string &input = "",
-                Input mode = Input::Pipe);
+                Input mode = Input::Pipe, Output output = Output::Pipe);
   RunResult run_on_terminal(const std::vector<std::string> &argv, const std::string &input = "") {
     return run(argv, input, Input::Terminal);
+  }
+  // Runs with standard output on a pseudo-terminal (standard input a pipe).
+  RunResult run_to_terminal(const std::vector<std::string> &argv, const std::string &input = "") {
+    return run(argv, input, Input::Pipe, Output::Terminal);
   }
 
   // Sets (or with std::nullopt removes) a variable of the programs' environment.

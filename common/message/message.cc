@@ -38,10 +38,20 @@ bool grow(HeapBytes &buffer, size_t size) {
 
 MessagePtr new_message() { return MessagePtr(new (std::nothrow) Message); }
 
-// "/dev/stdin" (exactly) is a duplicate of descriptor 0; anything else is opened.
+// "/dev/stdin" (exactly) is a duplicate of descriptor 0. Anything else must
+// be a regular file: it is opened without blocking and checked first, so
+// that a FIFO, socket or device named in a maildir fails (EINVAL) instead
+// of being waited for or read without end.
 UniqueFd open_input(const char *path) {
   if (strcmp(path, "/dev/stdin") == 0) return UniqueFd(fcntl(0, F_DUPFD_CLOEXEC, 0));
-  return UniqueFd(open(path, O_RDONLY | O_CLOEXEC));
+  UniqueFd fd(open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+  struct stat status;
+  if (!fd || fstat(fd.fd, &status) != 0) return UniqueFd();
+  if (!S_ISREG(status.st_mode)) {
+    errno = S_ISDIR(status.st_mode) ? EISDIR : EINVAL;
+    return UniqueFd();
+  }
+  return fd;  // O_NONBLOCK changes nothing for a regular file
 }
 
 bool is_blank(char c) { return c == ' ' || c == '\t'; }

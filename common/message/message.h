@@ -26,9 +26,11 @@ struct Message {
 using MessagePtr = std::unique_ptr<Message>;
 
 // Header section only, read in 4096-byte steps up to the empty line.
-// "/dev/stdin" reads a duplicate of descriptor 0.
+// "/dev/stdin" reads a duplicate of descriptor 0; any other path must name
+// a regular file (a FIFO, socket or device fails with EINVAL at once).
 MessagePtr message_open(const char *path);
-// The whole file (FIFOs read to their end, other files up to their size).
+// The whole file, opened as message_open does (standard input read to its
+// end when it is a pipe, a file up to its size).
 // Reports a failing read other than EINTR through perror("read").
 MessagePtr message_open_full(const char *path);
 // As message_open_full, but a failing read (other than EINTR) is stored in

@@ -31,16 +31,18 @@ const char *current_link_path() {
 const char *config_path(const char *name) {
   static PathBuffer path;
   if (const char *directory = getenv("QUOBIX"))
-    return path_join_or_cut(path, {directory, "/", name});
+    return path_join_or_report(path, {directory, "/", name});
   const char *home = home_directory();
   if (!home) return kHomeless;
-  return path_join_or_cut(path, {home, "/.quobix/", name});
+  return path_join_or_report(path, {home, "/.quobix/", name});
 }
 
 const char *current_get() {
   if (const char *dot = getenv("MAILDOT")) return dot;
   static PathBuffer target;
-  ssize_t length = readlink(current_link_path(), target, sizeof target - 1);
+  const char *link = current_link_path();
+  if (!link) return nullptr;
+  ssize_t length = readlink(link, target, sizeof target - 1);
   if (length < 0) return nullptr;
   target[length] = '\0';
   return target;
@@ -50,7 +52,7 @@ int current_set(const char *name) {
   if (std::string_view(name) == "/dev/stdin" || getenv("MAILDOT")) return 0;
   const char *link = current_link_path();
   PathBuffer temporary;
-  if (!path_join(temporary, {link, "-"})) return -1;
+  if (!link || !path_join_or_report(temporary, {link, "-"})) return -1;
   if (unlink(temporary) != 0 && errno != ENOENT) return -1;
   if (symlink(name, temporary) != 0) return -1;
   return rename(temporary, link) == 0 ? 0 : -1;

@@ -4,7 +4,8 @@
 
 // Path of the file called name in the Configuration directory ($QUOBIX,
 // else ~/.quobix), or "/dev/null/homeless" when there is no home directory.
-// Points into a static 1024-byte buffer that the next call overwrites.
+// Points into a static 1024-byte buffer that the next call overwrites; a
+// path that does not fit is reported (path_too_long) and null returned.
 const char *config_path(const char *name);
 
 // The Current message's file name ($MAILDOT, else the target of the link

@@ -18,8 +18,14 @@ TEST_F(Config, PathFollowsEnvironment) {
   set_env("QUOBIX", {});
   set_env("HOME", "/home/someone");
   EXPECT_STREQ(config_path("cur"), "/home/someone/.quobix/cur");
-  set_env("QUOBIX", std::string(2000, 'x'));
+  set_env("QUOBIX", std::string(1019, 'x'));
   EXPECT_EQ(strlen(config_path("seq")), 1023u);
+  // One byte more, and the path is reported instead of cut.
+  set_env("QUOBIX", std::string(1020, 'x'));
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(config_path("seq"), nullptr);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "quobix: " + std::string(64, 'x') + "...: File name too long\n");
 }
 
 TEST_F(Config, CurrentMessageLinkIsReplaced) {

@@ -14,6 +14,7 @@
 
 #include "range.h"
 #include "sequence.h"
+#include "util/display.h"
 #include "util/path.h"
 
 namespace {
@@ -155,7 +156,7 @@ int64_t message_loop_one(const char *argument, const MessageCallback &callback) 
 int64_t maildir_scan(const char *path, const MessageCallback &callback) {
   PathBuffer directory;
   const char *suffix = "/cur";
-  if (!path_join(directory, {path, suffix})) return 0;
+  if (!path_join_or_report(directory, {path, suffix})) return 0;
 
   DirectoryListing listing;
   listing.count = scandir(directory, &listing.entries, nullptr, entry_compare);
@@ -175,7 +176,11 @@ int64_t maildir_scan(const char *path, const MessageCallback &callback) {
   for (int i = 0; i < listing.count; ++i) {
     const struct dirent *entry = listing.entries[i];
     if (!is_message_entry(entry)) continue;
-    if (!path_join(name, {path, suffix, "/", entry->d_name})) continue;  // never a cut name
+    if (strchr(entry->d_name, '\n')) {  // it would read as two names
+      newline_name_skipped(*suffix ? directory : path, entry->d_name);
+      continue;
+    }
+    if (!path_join_or_report(name, {path, suffix, "/", entry->d_name})) continue;  // never cut
     callback(name);
     ++handed;
   }

@@ -10,6 +10,7 @@
 std::unique_ptr<char[]> sequence_read(const char *path) {
   if (!path) path = getenv("MAILSEQ");
   if (!path) path = config_path("seq");
+  if (!path) return nullptr;  // too long: reported, never cut
   std::unique_ptr<char[]> text;
   size_t length = 0;
   if (int error = file_slurp(path, text, length)) {

@@ -33,7 +33,14 @@ int stdout_finish(const char *tool, int status, int error_status, int write_erro
   return error_status;
 }
 
+namespace {
+const char *running_tool = "quobix";
+}  // namespace
+
+const char *tool_name() { return running_tool; }
+
 int tool_main(const char *tool, int error_status, const std::function<int()> &body) {
+  running_tool = tool;
   try {
     return stdout_finish(tool, body(), error_status);
   } catch (const ToolExit &end) {

@@ -16,3 +16,7 @@ int stdout_finish(const char *tool, int status, int error_status, int write_erro
 // the tool's name) and gives its status;
 // a failed write to standard output then keeps that (nonzero) status.
 int tool_main(const char *tool, int error_status, const std::function<int()> &body);
+
+// The name tool_main was given, for shared code that reports a problem
+// and goes on; "quobix" outside tool_main.
+const char *tool_name();

@@ -1,7 +1,13 @@
 #include "path.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <set>
+#include <string>
+
+#include "display.h"
+#include "finish.h"
 
 bool path_join(PathBuffer &buffer, std::initializer_list<std::string_view> parts) {
   size_t used = 0;
@@ -20,7 +26,17 @@ bool path_join(PathBuffer &buffer, std::initializer_list<std::string_view> parts
   return true;
 }
 
-const char *path_join_or_cut(PathBuffer &buffer, std::initializer_list<std::string_view> parts) {
-  (void)path_join(buffer, parts);
-  return buffer;
+void path_too_long(std::string_view path) {
+  // A path built again and again (the Current-message link) is told once.
+  static std::set<std::string, std::less<>> reported;
+  if (!reported.emplace(path).second) return;
+  constexpr size_t kShown = 64;  // enough to tell which path it was
+  std::string start = display_escaped(path.substr(0, kShown));
+  fprintf(stderr, "%s: %s...: %s\n", tool_name(), start.c_str(), strerror(ENAMETOOLONG));
+}
+
+const char *path_join_or_report(PathBuffer &buffer, std::initializer_list<std::string_view> parts) {
+  if (path_join(buffer, parts)) return buffer;
+  path_too_long(buffer);
+  return nullptr;
 }

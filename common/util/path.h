@@ -16,8 +16,11 @@ using PathBuffer = char[kPathSize];
 // cut to fit, errno is ENAMETOOLONG and the result is false.
 [[nodiscard]] bool path_join(PathBuffer &buffer, std::initializer_list<std::string_view> parts);
 
-// For the callers that still act on a path cut to fit (the Configuration
-// directory's files, a "~/" expanded in the Profile): path_join with the
-// failure ignored, returning buffer. Refusing cut paths there too is a
-// change to this function and its two callers.
-const char *path_join_or_cut(PathBuffer &buffer, std::initializer_list<std::string_view> parts);
+// Writes "<tool>: <the path's first bytes>...: File name too long" to
+// standard error, for a path that did not fit and is not used; the same
+// path again is not told twice.
+void path_too_long(std::string_view path);
+
+// path_join for a path that is skipped when it does not fit: returns
+// buffer, or null after path_too_long.
+const char *path_join_or_report(PathBuffer &buffer, std::initializer_list<std::string_view> parts);

@@ -4,8 +4,10 @@
 #include <cstdio>
 #include <string>
 
+#include "util/display.h"
+
 void print_line(FilterRun &run, const char *line) {
-  if (fputs(line, stdout) == EOF || putchar('\n') == EOF) {
+  if (display_line(stdout, line) == EOF) {
     if (!run.stdout_error) run.stdout_error = errno;
   }
   ++run.eval.picked_total;

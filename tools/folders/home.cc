@@ -20,5 +20,5 @@ const char *home_directory() {
 const char *home_expand(const char *value) {
   if (value[0] != '~' || value[1] != '/') return value;
   static PathBuffer path;
-  return path_join_or_cut(path, {home_directory(), "/", value + 2});
+  return path_join_or_report(path, {home_directory(), "/", value + 2});
 }

@@ -5,5 +5,6 @@
 // value itself, or for a value beginning with "~/" the home directory ($HOME
 // when set, even empty; else the password entry's; else
 // "/dev/null/homeless"), a slash and the rest, in a static 1024-byte buffer
-// that the next call overwrites. A longer result is cut.
+// that the next call overwrites. A result that does not fit is reported
+// (path_too_long) and null is returned.
 const char *home_expand(const char *value);

@@ -35,10 +35,13 @@ constexpr OptionHelp kOptionHelp[] = {
 // Walks the Profile's "maildir:" directory; without one there is nothing
 // to list and the user is told how to call the tool.
 int walk_profile_directory(const FolderSettings &settings) {
-  MessagePtr profile = message_open(config_path("profile"));
+  const char *path = config_path("profile");
+  MessagePtr profile = path ? message_open(path) : nullptr;
   const char *value = profile ? header_find(profile.get(), "maildir") : nullptr;
   if (!value || !*value) usage();
-  return folder_walk(home_expand(value), settings) ? 0 : kLostDirectory;
+  const char *directory = home_expand(value);
+  if (!directory) return kLostDirectory;  // reported: too long to be used
+  return folder_walk(directory, settings) ? 0 : kLostDirectory;
 }
 
 int folders_main(int argc, char *argv[]) {

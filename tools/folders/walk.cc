@@ -6,8 +6,10 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
+#include "util/display.h"
 #include "util/files.h"
 #include "util/path.h"
 
@@ -32,7 +34,9 @@ bool is_maildir() { return is_directory("cur") && is_directory("new"); }
 
 void print_working_directory(char separator) {
   PathBuffer path;
-  if (getcwd(path, sizeof path)) printf("%s%c", path, separator);
+  if (!getcwd(path, sizeof path)) return;
+  display_write(stdout, path);
+  putchar(separator);
 }
 
 // Directories and entries of unreported type; a link is refused later by
@@ -59,6 +63,11 @@ bool walk(const char *name, int open_flags, const FolderSettings &settings, int 
   while (const dirent *entry = readdir(dir.get())) {
     if (!may_be_directory(entry)) continue;
     if (maildir && !settings.show_all && entry->d_name[0] != '.') continue;
+    if (strchr(entry->d_name, '\n')) {  // its path would print as two folders
+      PathBuffer here;
+      newline_name_skipped(getcwd(here, sizeof here) ? here : ".", entry->d_name);
+      continue;
+    }
     if (!walk(entry->d_name, O_NOFOLLOW, settings, depth + 1)) return false;
   }
   return chdir("..") == 0;

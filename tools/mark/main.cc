@@ -15,6 +15,7 @@
 #include "mark.h"
 #include "select/config.h"
 #include "select/loop.h"
+#include "util/display.h"
 #include "util/files.h"
 #include "util/finish.h"
 #include "util/flags.h"
@@ -77,13 +78,13 @@ void mark_one(MarkRun &run, const char *line) {
       result = rename_undoable(file, new_file);
     if (result == 0) {
       if (run.current && *run.current == file) current_set(new_file);
-      puts(run.changed.c_str());
+      display_line(stdout, run.changed);
       renamed = true;
     } else {
       fprintf(stderr, "qxmark: can't rename '%s' to '%s': %s\n", file, new_file, strerror(errno));
     }
   }
-  if (!renamed && run.verbose) puts(line);
+  if (!renamed && run.verbose) display_line(stdout, line);
 }
 
 constexpr std::string_view kOptions = "+PRSTDFprstdfX:x:v";

@@ -16,7 +16,8 @@ constexpr char kUsage[] = "Usage: qxnewid\n";
 
 int newid_main(int argc, char *argv[]) {
   if (help_requested(argc, argv, {"qxnewid", kUsage, {}})) return 0;
-  MessagePtr profile = message_open(config_path("profile"));
+  const char *path = config_path("profile");
+  MessagePtr profile = path ? message_open(path) : nullptr;
   char host_buffer[kHostSize];
   const char *host = host_search(profile.get(), host_buffer);
   if (!host) {

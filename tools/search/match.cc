@@ -5,6 +5,7 @@
 
 #include "message/mime.h"
 #include "search.h"
+#include "util/display.h"
 #include "util/error.h"
 
 namespace {
@@ -39,16 +40,24 @@ bool value_matches(const Search &search, const char *value) {
   return regexec(&search.regex, value, 0, nullptr, 0) == 0;
 }
 
+// Writes "<file>: <label>: ", or "<label>: " without a file.
+void print_label(const char *file, const char *label) {
+  if (file) {
+    display_write(stdout, file);
+    fputs(": ", stdout);
+  }
+  display_write(stdout, label);
+  fputs(": ", stdout);
+}
+
 void print_value(const Search &search, const char *file, const char *label, const char *value) {
   if (search.invert || (!search.header_output && !search.print_all)) {
-    printf("%s\n", file);
-  } else if (!search.header_output) {
-    printf("%s: %s: %s\n", file, label, value);
-  } else if (!search.print_all) {
-    printf("%s: %s\n", label, value);
-  } else {
-    printf(": %s: %s\n", label, value);
+    display_line(stdout, file);
+    return;
   }
+  // -h and -p together keep the colon of the file name they leave out.
+  print_label(!search.header_output ? file : search.print_all ? "" : nullptr, label);
+  display_line(stdout, value);
 }
 
 // Prints every non-empty match of the value on a line of its own; the rest
@@ -64,12 +73,9 @@ bool print_matches(Search &search, const char *file, const char *label, const ch
       rest += match.rm_so + 1;
       continue;
     }
-    if (search.print_all) {
-      printf("%s: %s: ", file, label);
-    } else if (search.header_output) {
-      printf("%s: ", label);
-    }
-    printf("%.*s\n", static_cast<int>(match.rm_eo - match.rm_so), rest + match.rm_so);
+    if (search.print_all || search.header_output)
+      print_label(search.print_all ? file : nullptr, label);
+    display_line(stdout, std::string_view(rest + match.rm_so, match.rm_eo - match.rm_so));
     rest += match.rm_eo;
     printed = true;
   }

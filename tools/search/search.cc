@@ -8,6 +8,7 @@
 #include "message/decode.h"
 #include "message/message.h"
 #include "message/mime.h"
+#include "util/display.h"
 #include "util/flags.h"
 
 namespace {
@@ -87,6 +88,7 @@ bool search_value(Search &search, const char *file, const char *label, char *val
   if (search.decode) {
     char decoded[kDecodedSize];
     decode_words(decoded, value, sizeof decoded, "UTF-8");
+    line_flatten(decoded);  // one value per line, whatever was encoded
     return match_value(search, file, label, decoded);
   }
   if (search.address_mode) {

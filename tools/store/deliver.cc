@@ -12,6 +12,7 @@
 #include "copy.h"
 #include "message/date.h"
 #include "message/message.h"
+#include "util/display.h"
 #include "util/files.h"
 #include "util/flags.h"
 
@@ -164,7 +165,7 @@ void report_left_behind(const StoreRun &run, const char *old_name) {
 }
 
 void announce(const StoreRun &run, const char *path) {
-  if (run.verbose) puts(path);
+  if (run.verbose) display_line(stdout, path);
 }
 
 void name_received(StoreRun &run, bool into_cur) {

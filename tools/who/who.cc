@@ -6,6 +6,7 @@
 #include "message/address.h"
 #include "message/decode.h"
 #include "message/message.h"
+#include "util/display.h"
 
 namespace {
 
@@ -20,6 +21,7 @@ void mailbox_print(FILE *out, const char *display, const char *address, WhoMode 
   if (display) {
     decode_words(decoded, display, kDecodedSize - 1, "UTF-8");
     decoded[kDecodedSize - 1] = '\0';
+    line_flatten(decoded);  // one mailbox per line, whatever was encoded
     display = decoded;
     if (address && strcmp(address, display) == 0) display = nullptr;
   }
@@ -28,13 +30,15 @@ void mailbox_print(FILE *out, const char *display, const char *address, WhoMode 
       if (!address) return;
       if (display) {
         name_print(out, display);
-        fprintf(out, " <%s>\n", address);
+        fputs(" <", out);
+        display_write(out, address);
+        fputs(">\n", out);
       } else {
-        fprintf(out, "%s\n", address);
+        display_line(out, address);
       }
       return;
     case WhoMode::Addresses:
-      if (address) fprintf(out, "%s\n", address);
+      if (address) display_line(out, address);
       return;
     case WhoMode::Names:
       if (display) {
@@ -63,13 +67,17 @@ bool name_needs_quoting(const char *name) {
 
 void name_print(FILE *out, const char *name) {
   if (!name_needs_quoting(name)) {
-    fputs(name, out);
+    display_write(out, name);
     return;
   }
   fputc('"', out);
-  for (const char *p = name; *p; ++p) {
-    if (*p == '"' || *p == '\\') fputc('\\', out);
-    fputc(*p, out);
+  for (const char *p = name; *p;) {
+    size_t plain = strcspn(p, "\"\\");
+    display_write(out, std::string_view(p, plain));
+    p += plain;
+    if (!*p) break;
+    fputc('\\', out);
+    fputc(*p++, out);
   }
   fputc('"', out);
 }
