@@ -154,7 +154,8 @@ int mime_walk(Message &message, int depth, const MimeVisitor &visitor, MimeWante
   bool visited = !wanted || wanted(type);
   // A multipart body is split from the raw text, so an unvisited one is
   // never decoded; an enclosed message is walked from the decoded body.
-  if (!visited && !enclosed) return multipart ? walk_parts(message, depth, visitor, wanted) : kMimeGoOn;
+  if (!visited && !enclosed)
+    return multipart ? walk_parts(message, depth, visitor, wanted) : kMimeGoOn;
   char *body;
   size_t length;
   std::unique_ptr<char[]> decoded;  // released after the children, which may borrow it

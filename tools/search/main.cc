@@ -10,9 +10,9 @@
 
 #include "search.h"
 #include "select/loop.h"
+#include "select/prefetch.h"
 #include "util/finish.h"
 #include "util/help.h"
-#include "select/prefetch.h"
 
 namespace {
 
@@ -111,7 +111,9 @@ int search_main(int argc, char *argv[]) {
     count = 1;
     messages = sequence;
   }
-  auto each = [&search](const char *file, MessageLoad &load) { search_message(search, file, load); };
+  auto each = [&search](const char *file, MessageLoad &load) {
+    search_message(search, file, load);
+  };
   if (!*search.header) {  // the flags are in the names: no file is read
     message_loop(count, messages, [&each](const char *file) {
       MessageLoad load;

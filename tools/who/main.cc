@@ -6,9 +6,9 @@
 #include <string>
 
 #include "select/loop.h"
+#include "select/prefetch.h"
 #include "util/finish.h"
 #include "util/help.h"
-#include "select/prefetch.h"
 #include "who.h"
 
 namespace {
