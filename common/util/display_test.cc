@@ -5,17 +5,12 @@
 #include <cstdlib>
 #include <string>
 
+#include "util/captured.h"
+
 namespace {
 
 std::string visible(std::string_view text) {
-  char *data = nullptr;
-  size_t size = 0;
-  FILE *out = open_memstream(&data, &size);
-  display_visible(out, text);
-  fclose(out);
-  std::string result(data, size);
-  free(data);
-  return result;
+  return captured([&](FILE *out) { display_visible(out, text); });
 }
 
 TEST(Display, VisibleForm) {

@@ -6,17 +6,12 @@
 #include <cstdlib>
 #include <string>
 
+#include "util/captured.h"
+
 namespace {
 
 std::string printed(const char *name) {
-  char *text = nullptr;
-  size_t size = 0;
-  FILE *out = open_memstream(&text, &size);
-  name_print(out, name);
-  fclose(out);
-  std::string result(text, size);
-  free(text);
-  return result;
+  return captured([&](FILE *out) { name_print(out, name); });
 }
 
 struct QuoteRow {
