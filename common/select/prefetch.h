@@ -37,6 +37,6 @@ int64_t message_loop_ahead_one(const char *argument, const Prefetch &prefetch,
 bool path_after_blanks(const char *name, std::string &path);
 
 // The number of loader threads: QUOBIX_PREFETCH when it is a number (0
-// turns read-ahead off; at most 64), else two for each core, at least two
-// and at most eight.
+// turns read-ahead off; at most 64), else one for each core and at most
+// eight.
 int prefetch_threads();
