@@ -30,8 +30,8 @@ class Completion : public Sandbox {
 const char kBashDriver[] = R"(
 source "$1/quobix.bash" || exit 1
 tool=${2%% *}
-spec=$(complete -p "$tool") || exit 1
-function=${spec#*-F }
+registration=$(complete -p "$tool") || exit 1
+function=${registration#*-F }
 function=${function%% *}
 COMP_LINE=$2 COMP_POINT=${#2}
 COMP_WORDBREAKS=$' \t\n"'"'"'><=;|&(:'

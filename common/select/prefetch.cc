@@ -167,15 +167,18 @@ int prefetch_threads() {
   return threads > 8 ? 8 : threads;
 }
 
+int64_t message_loop_in_order(int count, char *const arguments[],
+                              const PrefetchCallback &callback) {
+  return message_loop(count, arguments, [&callback](const char *name) {
+    MessageLoad load;  // in order: loaded by the callback when it asks
+    callback(name, load);
+  });
+}
+
 int64_t message_loop_ahead(int count, char *const arguments[], const Prefetch &prefetch,
                            const PrefetchCallback &callback) {
   int threads = prefetch_threads();
-  if (threads == 0) {
-    return message_loop(count, arguments, [&callback](const char *name) {
-      MessageLoad load;  // in order: loaded by the callback when it asks
-      callback(name, load);
-    });
-  }
+  if (threads == 0) return message_loop_in_order(count, arguments, callback);
   ReadAhead ahead(threads, prefetch, callback);
   int64_t handed = message_loop_paused(
       count, arguments, [&ahead](const char *name) { ahead.add(name); },

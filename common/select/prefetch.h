@@ -28,6 +28,10 @@ using PrefetchCallback = std::function<void(const char *name, MessageLoad &load)
 int64_t message_loop_ahead(int count, char *const arguments[], const Prefetch &prefetch,
                            const PrefetchCallback &callback);
 
+// message_loop_ahead with read-ahead off: every load is left in order, for
+// runs that read no file or only when their test asks.
+int64_t message_loop_in_order(int count, char *const arguments[], const PrefetchCallback &callback);
+
 // message_loop_ahead over the single argument.
 int64_t message_loop_ahead_one(const char *argument, const Prefetch &prefetch,
                                const PrefetchCallback &callback);

@@ -94,10 +94,7 @@ int64_t run_loop(FilterRun &run, int count, char **messages) {
     if (run.test && test_reads_headers(run.test)) {
       message_loop_ahead(count, messages, Prefetch{LoadExtent::header, line_path}, each);
     } else {
-      message_loop(count, messages, [&each](const char *line) {
-        MessageLoad load;
-        each(line, load);
-      });
+      message_loop_in_order(count, messages, each);
     }
     if (run.thread) thread_flush(run);
   } catch (const OutputGone &) {

@@ -115,10 +115,7 @@ int search_main(int argc, char *argv[]) {
     search_message(search, file, load);
   };
   if (!*search.header) {  // the flags are in the names: no file is read
-    message_loop(count, messages, [&each](const char *file) {
-      MessageLoad load;
-      each(file, load);
-    });
+    message_loop_in_order(count, messages, each);
   } else {
     const bool body = strcmp(search.header, "/") == 0;
     const Prefetch prefetch{body ? LoadExtent::whole : LoadExtent::header, path_after_blanks};
